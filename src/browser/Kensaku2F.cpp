@@ -1,0 +1,9 @@
+#include "Kensaku2F.h"
+
+TKensaku_2_F* Kensaku_2_F = nullptr;
+
+TKensaku_2_F::TKensaku_2_F(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Kensaku_2_F"));
+    setWindowTitle(QStringLiteral("検索"));
+}

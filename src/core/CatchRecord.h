@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <span>
+
+// The catch record: one row of FISH_DATA. This catalogue is the only list of its
+// columns; the file tool, the insert and the tests all read it.
+namespace kelpora::record {
+
+enum class ColumnType { Integer, Text, Memo, Picture };
+
+struct Column {
+    const char* name;
+    ColumnType type;
+    int byteLength; // text columns: bytes of Shift-JIS; 0 otherwise
+    const char* label; // the caption beside its control, UTF-8; may be empty
+    bool primaryKey = false;
+};
+
+inline constexpr const char* kTable = "FISH_DATA";
+
+std::span<const Column> columns();
+const Column* find(const QString& name);
+QString label(const Column& c);
+
+// "CODENO INTEGER NOT NULL PRIMARY KEY, DAY_DATA VARCHAR(20), ..."
+QString createTableSql();
+
+} // namespace kelpora::record

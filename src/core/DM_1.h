@@ -1,0 +1,35 @@
+#pragma once
+
+#include "IBDatabase.h"
+#include "IBTransaction.h"
+
+#include <QString>
+
+namespace kelpora {
+class SqlQuery;
+}
+
+// The data module: the one owner of the connection and its transaction. Every
+// window's query objects refer to IBDB2 and IBTr2.
+class TDM1 {
+public:
+    static constexpr const char* kFileName = "KELPORA.FDB";
+
+    TDM1();
+    ~TDM1();
+    TDM1(const TDM1&) = delete;
+    TDM1& operator=(const TDM1&) = delete;
+
+    // Computed just before every connect, so the current directory at that moment counts.
+    static QString databasePath();
+    static kelpora::IBDatabase::Params connectionParams();
+
+    // The write convention: execute, then commit retaining. On failure the writer's
+    // message is shown, the transaction rolled back retaining, and false returned.
+    bool guardedWrite(kelpora::SqlQuery& query, const QString& failureMessage);
+
+    kelpora::IBDatabase IBDB2;
+    kelpora::IBTransaction IBTr2;
+};
+
+extern TDM1* DM1;

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace kelpora {
+
+// The one error type that crosses layer boundaries. Its text is what the user sees,
+// so it carries the originating library's own wording (Firebird, libjpeg, iconv).
+class Error : public std::runtime_error {
+public:
+    explicit Error(const QString& text) : std::runtime_error(text.toStdString()), m_text(text) {}
+    const QString& text() const noexcept { return m_text; }
+
+private:
+    QString m_text;
+};
+
+class DbError : public Error {
+public:
+    using Error::Error;
+};
+
+class EncodingError : public Error {
+public:
+    using Error::Error;
+};
+
+class ConversionError : public Error {
+public:
+    using Error::Error;
+};
+
+} // namespace kelpora

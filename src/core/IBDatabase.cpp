@@ -1,0 +1,94 @@
+#include "IBDatabase.h"
+
+#include "IBTransaction.h"
+
+#include <QFile>
+
+namespace kelpora {
+
+namespace {
+
+fb::Ref<Firebird::IXpbBuilder> makeDpb(const IBDatabase::Params& params)
+{
+    return fb::call([&](Firebird::ThrowStatusWrapper* st) {
+        fb::Ref<Firebird::IXpbBuilder> dpb(
+            fb::util()->getXpbBuilder(st, Firebird::IXpbBuilder::DPB, nullptr, 0));
+        dpb->insertString(st, isc_dpb_user_name, params.user.toUtf8().constData());
+        dpb->insertString(st, isc_dpb_password, params.password.toUtf8().constData());
+        dpb->insertInt(st, isc_dpb_sql_dialect, params.dialect);
+        return dpb;
+    });
+}
+
+} // namespace
+
+IBDatabase::IBDatabase(Params params) : m_params(std::move(params)) {}
+
+IBDatabase::~IBDatabase()
+{
+    close();
+}
+
+void IBDatabase::setBeforeConnect(std::function<void(IBDatabase&)> hook)
+{
+    m_beforeConnect = std::move(hook);
+}
+
+void IBDatabase::setDatabaseName(const QString& name)
+{
+    m_name = name;
+}
+
+QString IBDatabase::databaseName() const
+{
+    return m_name;
+}
+
+void IBDatabase::open()
+{
+    if (m_attachment)
+        return;
+    if (m_beforeConnect)
+        m_beforeConnect(*this);
+    auto dpb = makeDpb(m_params);
+    const QByteArray file = QFile::encodeName(m_name);
+    m_attachment = fb::call([&](Firebird::ThrowStatusWrapper* st) {
+        fb::Ref<Firebird::IProvider> provider(fb::master()->getDispatcher());
+        return fb::Ref<Firebird::IAttachment>(provider->attachDatabase(
+            st, file.constData(), dpb->getBufferLength(st), dpb->getBuffer(st)));
+    });
+}
+
+void IBDatabase::close() noexcept
+{
+    if (!m_attachment)
+        return;
+    if (m_defaultTransaction)
+        m_defaultTransaction->end();
+    fb::QuietStatus st;
+    m_attachment->detach(&st);
+    if (st.failed())
+        m_attachment.reset(); // release() still lets go of the file
+    else
+        (void)m_attachment.release(); // detach() already released it
+}
+
+Firebird::IAttachment* IBDatabase::attachment()
+{
+    open();
+    return m_attachment.get();
+}
+
+void IBDatabase::createDatabase(const QString& path, const Params& params, bool forcedWrites)
+{
+    auto dpb = makeDpb(params);
+    fb::call([&](Firebird::ThrowStatusWrapper* st) {
+        dpb->insertInt(st, isc_dpb_force_write, forcedWrites ? 1 : 0);
+        fb::Ref<Firebird::IProvider> provider(fb::master()->getDispatcher());
+        Firebird::IAttachment* att = provider->createDatabase(
+            st, QFile::encodeName(path).constData(), dpb->getBufferLength(st), dpb->getBuffer(st));
+        att->detach(st);
+    });
+}
+
+} // namespace kelpora

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "FbClient.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace kelpora {
+
+class IBTransaction;
+
+// One attachment to a database file, made on demand. The file name may be set
+// by the before-connect hook just before each attempt; a failed attempt leaves
+// the connection closed so the next statement tries again.
+class IBDatabase {
+public:
+    struct Params {
+        QString user;
+        QString password;
+        int dialect = 1;
+    };
+
+    explicit IBDatabase(Params params);
+    ~IBDatabase();
+    IBDatabase(const IBDatabase&) = delete;
+    IBDatabase& operator=(const IBDatabase&) = delete;
+
+    void setBeforeConnect(std::function<void(IBDatabase&)> hook);
+    void setDatabaseName(const QString& name);
+    QString databaseName() const;
+    int dialect() const { return m_params.dialect; }
+
+    bool connected() const { return bool(m_attachment); }
+    void open();
+    // Ends the default transaction and detaches; never throws.
+    void close() noexcept;
+
+    // Connects first when needed.
+    Firebird::IAttachment* attachment();
+
+    void setDefaultTransaction(IBTransaction* tr) { m_defaultTransaction = tr; }
+
+    // Creates a new database file; used by the file tool, never by the application.
+    static void createDatabase(const QString& path, const Params& params, bool forcedWrites);
+
+private:
+    Params m_params;
+    QString m_name;
+    std::function<void(IBDatabase&)> m_beforeConnect;
+    fb::Ref<Firebird::IAttachment> m_attachment;
+    IBTransaction* m_defaultTransaction = nullptr;
+};
+
+} // namespace kelpora

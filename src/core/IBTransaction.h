@@ -1,0 +1,32 @@
+#pragma once
+
+#include "FbClient.h"
+
+namespace kelpora {
+
+class IBDatabase;
+
+// The one transaction, started by the first statement that needs it, with the
+// server's default parameters. Writers commit or roll back retaining, so the
+// transaction and every open result set stay alive.
+class IBTransaction {
+public:
+    explicit IBTransaction(IBDatabase& db);
+    ~IBTransaction();
+    IBTransaction(const IBTransaction&) = delete;
+    IBTransaction& operator=(const IBTransaction&) = delete;
+
+    bool active() const { return bool(m_transaction); }
+    // Connects and starts when needed.
+    Firebird::ITransaction* handle();
+    void commitRetaining();
+    void rollbackRetaining();
+    // Shutdown only: commits (nothing is pending) or, failing that, lets go.
+    void end() noexcept;
+
+private:
+    IBDatabase& m_db;
+    fb::Ref<Firebird::ITransaction> m_transaction;
+};
+
+} // namespace kelpora

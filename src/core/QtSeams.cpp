@@ -1,0 +1,112 @@
+#include "QtSeams.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+
+namespace {
+
+using namespace kelpora::seams;
+
+QWidget* activeWindow()
+{
+    return QApplication::activeWindow();
+}
+
+class QtMessageBoxes final : public MessageBoxes {
+public:
+    void inform(const QString& text) override
+    {
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+            activeWindow());
+        box.exec();
+    }
+    void error(const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+            activeWindow());
+        box.exec();
+    }
+    bool confirm(const QString& text) override
+    {
+        return QMessageBox::question(activeWindow(), QApplication::applicationDisplayName(), text,
+                   QMessageBox::Yes | QMessageBox::No)
+            == QMessageBox::Yes;
+    }
+};
+
+class QtFileDialog final : public FileDialog {
+public:
+    QString openPicture(const QStringList& filters) override
+    {
+        return QFileDialog::getOpenFileName(activeWindow(), QString(), QString(), filters.join(QStringLiteral(";;")));
+    }
+};
+
+class QtClipboard final : public Clipboard {
+public:
+    void clear() override { QApplication::clipboard()->clear(); }
+    std::optional<QImage> bitmap() override
+    {
+        const QMimeData* mime = QApplication::clipboard()->mimeData();
+        if (!mime || !mime->hasImage())
+            return std::nullopt;
+        QImage image = qvariant_cast<QImage>(mime->imageData());
+        if (image.isNull())
+            return std::nullopt;
+        return image;
+    }
+    std::optional<QImage> picture() override
+    {
+        QImage image = QApplication::clipboard()->image();
+        if (image.isNull())
+            return std::nullopt;
+        return image;
+    }
+};
+
+class QtExternalProgram final : public ExternalProgram {
+public:
+    bool runAndWait(const QString& program) override
+    {
+        QProcess process;
+        process.start(program, {});
+        if (!process.waitForStarted())
+            return false;
+        // Keep the windows painted while the user works in the other program.
+        QEventLoop loop;
+        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+        if (process.state() != QProcess::NotRunning)
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        return true;
+    }
+};
+
+} // namespace
+
+struct QtSeams::Impl {
+    QtMessageBoxes messages;
+    QtFileDialog fileDialog;
+    QtClipboard clipboard;
+    QtExternalProgram program;
+};
+
+QtSeams::QtSeams() : d(std::make_unique<Impl>())
+{
+    setMessageBoxes(&d->messages);
+    setFileDialog(&d->fileDialog);
+    setClipboard(&d->clipboard);
+    setExternalProgram(&d->program);
+}
+
+QtSeams::~QtSeams()
+{
+    setMessageBoxes(nullptr);
+    setFileDialog(nullptr);
+    setClipboard(nullptr);
+    setExternalProgram(nullptr);
+}

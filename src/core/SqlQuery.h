@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace kelpora {
+
+class IBDatabase;
+class IBTransaction;
+
+// A query object in the manner every window uses: close, clear the text, add lines,
+// bind by name, then open (rows) or execute (everything else). Rows are buffered on
+// open; BLOB contents stay in the database until fieldBlob() asks for them.
+class SqlQuery : public QObject {
+    Q_OBJECT
+public:
+    SqlQuery(IBDatabase& db, IBTransaction& tr, QObject* parent = nullptr);
+    ~SqlQuery() override;
+
+    // --- statement text ---
+    void close();
+    void clearSql();
+    void addSql(const QString& line);
+    QString sqlText() const;
+
+    // --- parameters, by the name written after the colon ---
+    void bindText(const QString& name, const QString& value);
+    void bindInteger(const QString& name, qint32 value);
+    void bindMemo(const QString& name, const QString& value);
+    void bindBlob(const QString& name, const QByteArray& bytes);
+    void bindNull(const QString& name);
+    QStringList paramNames() const;
+
+    // --- running ---
+    void open();
+    void execute();
+    bool isOpen() const;
+
+    // --- reading the current row ---
+    int rowCount() const;
+    int currentRow() const; // 0-based, -1 when empty or closed
+    bool isEmpty() const;
+    bool hasField(const QString& column) const;
+    bool isNull(const QString& column) const;
+    QString fieldText(const QString& column) const;
+    qint32 fieldInteger(const QString& column) const;
+    QByteArray fieldBlob(const QString& column) const;
+    qint32 aggregateInteger() const; // first column of the first row; NULL reads 0
+    QStringList columnNames() const;
+    // Reading any row without moving, for the grid that shares this result set.
+    bool isNullAt(int row, const QString& column) const;
+    QString textAt(int row, const QString& column) const;
+
+    // --- moving; every move clamps at the ends ---
+    void first();
+    void last();
+    void next();
+    void prior();
+    void moveBy(int delta);
+    void moveTo(int row);
+
+    // --- position keys: the ordinal as opaque text ---
+    QString positionKey() const;
+    void gotoPositionKey(const QString& key);
+
+signals:
+    void opened();
+    void closed();
+    void currentRowChanged(int row);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace kelpora

@@ -1,0 +1,54 @@
+#include "TempDatabase.h"
+
+#include "CatchDatabase.h"
+#include "core/DM_1.h"
+#include "core/SqlQuery.h"
+
+#include <QDir>
+
+namespace kelpora::testing {
+
+TempDatabase::TempDatabase(bool create) : m_previousDir(QDir::currentPath())
+{
+    QDir::setCurrent(m_dir.path());
+    if (create)
+        createFile();
+    m_dm = std::make_unique<TDM1>();
+    DM1 = m_dm.get();
+}
+
+TempDatabase::~TempDatabase()
+{
+    DM1 = nullptr;
+    m_dm.reset();
+    QDir::setCurrent(m_previousDir);
+}
+
+QString TempDatabase::dir() const
+{
+    return m_dir.path();
+}
+
+QString TempDatabase::path() const
+{
+    return QDir(m_dir.path()).absoluteFilePath(QStringLiteral("KELPORA.FDB"));
+}
+
+void TempDatabase::createFile()
+{
+    tools::createCatchDatabase(path());
+}
+
+int TempDatabase::countRows(const QString& path, const QString& where)
+{
+    IBDatabase db(TDM1::connectionParams());
+    db.setDatabaseName(path);
+    IBTransaction tr(db);
+    db.setDefaultTransaction(&tr);
+    SqlQuery q(db, tr);
+    q.addSql(QStringLiteral("select count(*) from FISH_DATA ") + where);
+    q.open();
+    return q.aggregateInteger();
+}
+
+} // namespace kelpora::testing
