@@ -1,4 +1,4 @@
-#include "ScriptedSeams.h"
+#include "support/ScriptedSeams.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "TempDatabase.h"
+#include "support/TempDatabase.h"
 
 #include "CatchDatabase.h"
 #include "core/DM_1.h"
