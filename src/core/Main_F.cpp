@@ -3,6 +3,7 @@
 #include "ErrorHandler.h"
 #include "ModalRunner.h"
 #include "SharedState.h"
+#include "browser/Fishdata_F.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -85,6 +86,7 @@ void TMainF::FormShow()
 
 void TMainF::Btn_Data_OutClick()
 {
+    kelpora::openModal(this, FishdataF);
 }
 
 void TMainF::Btn_Data_InClick()
