@@ -3,11 +3,14 @@
 #include "ErrorHandler.h"
 
 #include <QFont>
+#include <QImageReader>
 
 KelporaApplication::KelporaApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("kelpora"));
     setApplicationVersion(QStringLiteral(KELPORA_VERSION));
+    // Qt's reader stops at 128 MiB; pictures up to our own size limit must still open.
+    QImageReader::setAllocationLimit(1024);
 }
 
 bool KelporaApplication::notify(QObject* receiver, QEvent* event)

@@ -15,7 +15,7 @@ namespace {
 
 QString initdb()
 {
-    return QString::fromLocal8Bit(qgetenv("KELPORA_INITDB"));
+    return QStringLiteral(KELPORA_INITDB_PATH);
 }
 
 QByteArray fileHash(const QString& path)
