@@ -420,14 +420,19 @@ void TFishdataF::DisplayRoutine()
 }
 
 // Each picture is read and decoded on its own: one damaged picture is reported and
-// left empty, and the record's other pictures are still shown.
+// left empty, and the record's other pictures are still shown. Decoding starts as soon
+// as a picture's bytes are in, on other cores, while the next one is read.
 void TFishdataF::showPictures()
 {
     const kelpora::SqlQuery& q = *IBSQL_2;
     QStringList errors;
+    ImageArea::Batch batch;
+    QList<ImageArea*> decoding;
     auto read = [&](ImageArea* area, const QString& column, ReadRule rule) {
         try {
             area->setPicture(PictureStore::readPicture(q, column, rule));
+            batch.add(area);
+            decoding << area;
         } catch (const kelpora::DbError&) {
             throw; // the database itself failed: not a picture problem
         } catch (const kelpora::Error& e) {
@@ -435,29 +440,28 @@ void TFishdataF::showPictures()
             errors << e.text();
         }
     };
-    ShioZu_Flag = q.isEmpty() || q.isNull(QStringLiteral("SHIO_ZU")) ? 0 : 1;
-    if (ShioZu_Flag)
-        read(Image_Shio, QStringLiteral("SHIO_ZU"), ReadRule::BitmapFirst);
-    Chizu_Flag = q.isEmpty() || q.isNull(QStringLiteral("CHIZU")) ? 0 : 1;
-    if (Chizu_Flag)
-        read(Image_Map, QStringLiteral("CHIZU"), ReadRule::BitmapFirst);
     ImageArea* photos[4] = {Image_A, Image_B, Image_C, Image_D};
+    for (ImageArea* photo : photos)
+        photo->clear();
+    ShioZu_Flag = q.isEmpty() || q.isNull(QStringLiteral("SHIO_ZU")) ? 0 : 1;
+    Chizu_Flag = q.isEmpty() || q.isNull(QStringLiteral("CHIZU")) ? 0 : 1;
+    // The photos take longest to decode, so they are read first.
     for (int i = 0; i < 4; ++i) {
-        photos[i]->clear();
         const QString column = QStringLiteral("PHOTO%1").arg(i + 1);
         if (!q.isEmpty() && !q.isNull(column))
             read(photos[i], column, ReadRule::JpegOnly);
     }
+    if (Chizu_Flag)
+        read(Image_Map, QStringLiteral("CHIZU"), ReadRule::BitmapFirst);
+    if (ShioZu_Flag)
+        read(Image_Shio, QStringLiteral("SHIO_ZU"), ReadRule::BitmapFirst);
 
-    const QList<ImageArea*> areas{Image_Shio, Image_Map, Image_A, Image_B, Image_C, Image_D};
-    const QStringList decodeErrors = ImageArea::prepareAll(areas);
+    const QStringList decodeErrors = batch.finish();
     for (qsizetype i = 0; i < decodeErrors.size(); ++i)
         if (!decodeErrors[i].isEmpty()) {
-            areas[i]->clear();
+            decoding[i]->clear();
             errors << decodeErrors[i];
         }
-    for (ImageArea* area : areas)
-        area->update();
     if (!errors.isEmpty())
         kelpora::seams::messageBoxes().error(errors.join(u'\n'));
 }

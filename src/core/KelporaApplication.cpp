@@ -5,8 +5,24 @@
 #include <QFont>
 #include <QImageReader>
 
+#include <malloc.h>
+
+namespace {
+
+// Every record shown reads and decodes megabytes of pictures, and the next record wants
+// the same amount again. Keeping freed memory in the heap, instead of handing it back
+// to the system and faulting it in anew, takes a large share off every step.
+void keepFreedMemory()
+{
+    mallopt(M_MMAP_THRESHOLD, 256 << 20);
+    mallopt(M_TRIM_THRESHOLD, 512 << 20);
+}
+
+} // namespace
+
 KelporaApplication::KelporaApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    keepFreedMemory();
     setApplicationName(QStringLiteral("kelpora"));
     setApplicationVersion(QStringLiteral(KELPORA_VERSION));
     // Qt's reader stops at 128 MiB; pictures up to our own size limit must still open.

@@ -4,6 +4,7 @@
 #include "IBDatabase.h"
 #include "IBTransaction.h"
 #include "NamedParams.h"
+#include "RowStore.h"
 #include "SjisCodec.h"
 
 #include <cmath>
@@ -107,7 +108,7 @@ struct SqlQuery::Impl {
     bool open = false;
     std::vector<ColumnInfo> columns;
     std::unordered_map<QString, int> columnIndex;
-    std::vector<unsigned char> rows;
+    RowStore rows;
     unsigned messageLength = 0;
     int rowCount = 0;
     int current = -1;
@@ -262,7 +263,7 @@ struct SqlQuery::Impl {
     {
         if (!open || row < 0 || row >= rowCount)
             return nullptr;
-        return rows.data() + size_t(row) * messageLength;
+        return rows.row(size_t(row));
     }
 
     bool nullAt(int row, const ColumnInfo& c) const
@@ -382,7 +383,6 @@ void SqlQuery::close()
         return;
     d->open = false;
     d->rows.clear();
-    d->rows.shrink_to_fit();
     d->rowCount = 0;
     d->current = -1;
     emit closed();
@@ -467,21 +467,13 @@ void SqlQuery::open()
         d->describeColumns(outMeta.get());
         fb::Ref<Firebird::IResultSet> cursor(
             stmt->openCursor(st, t, inMeta.get(), inBuffer.data(), outMeta.get(), 0));
-        const size_t len = d->messageLength;
-        std::vector<unsigned char>& rows = d->rows;
-        rows.clear();
-        size_t count = 0;
-        for (;;) {
-            if (rows.size() < (count + 1) * len)
-                rows.resize(std::max((count + 1) * len, rows.size() * 2));
-            if (cursor->fetchNext(st, rows.data() + count * len) != Firebird::IStatus::RESULT_OK)
-                break;
-            ++count;
-        }
-        rows.resize(count * len);
+        RowStore& rows = d->rows;
+        rows.reset(d->messageLength);
+        while (cursor->fetchNext(st, rows.append()) == Firebird::IStatus::RESULT_OK)
+            rows.commit();
         cursor->close(st);
         (void)cursor.release();
-        d->rowCount = int(count);
+        d->rowCount = int(rows.size());
     });
     d->open = true;
     d->current = d->rowCount > 0 ? 0 : -1;

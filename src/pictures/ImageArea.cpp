@@ -5,7 +5,9 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -150,80 +152,132 @@ QString ImageArea::prepare()
     return m_error;
 }
 
-QStringList ImageArea::prepareAll(const QList<ImageArea*>& areas)
-{
-    // Widgets are only touched here, on the calling (GUI) thread; the workers see
-    // nothing but their own copies of the pictures and the target sizes.
+struct ImageArea::Batch::State {
     struct Job {
+        ImageArea* area = nullptr;
         Picture picture;
         QSize target;
         QImage image;
         QString error;
         bool needed = false;
     };
-    std::vector<Job> jobs(size_t(areas.size()));
-    size_t neededCount = 0;
-    for (qsizetype i = 0; i < areas.size(); ++i) {
-        ImageArea* area = areas.at(i);
-        if (!area)
-            continue;
-        const QSize target = area->currentTarget().size();
-        if (area->m_picture.isNull() || target.isEmpty() || area->hasDisplayFor(target))
-            continue;
-        Job& job = jobs[size_t(i)];
-        job.picture = area->m_picture;
-        job.target = target;
-        job.needed = true;
-        ++neededCount;
-    }
 
-    std::atomic<size_t> next{0};
-    auto work = [&jobs, &next] {
-        for (;;) {
-            const size_t i = next.fetch_add(1);
-            if (i >= jobs.size())
-                return;
-            Job& job = jobs[i];
-            if (!job.needed)
-                continue;
-            // Nothing may escape a thread function: it would end the program.
-            try {
-                job.image = renderFor(job.picture, job.target);
-            } catch (const Error& e) {
-                job.error = e.text();
-            } catch (const std::bad_alloc&) {
-                job.error = QStringLiteral("画像を表示するためのメモリが足りません。");
-            } catch (...) {
-                job.error = unexpectedFailure();
-            }
+    // Widgets are only touched on the calling (GUI) thread; workers see nothing but
+    // their jobs' own copies of the pictures and target sizes.
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<Job> jobs; // a deque: jobs never move while workers hold them
+    std::deque<size_t> queue;
+    std::vector<std::thread> workers;
+    bool closing = false;
+    bool finished = false;
+
+    static void run(Job& job) noexcept
+    {
+        // Nothing may escape a thread function: it would end the program.
+        try {
+            job.image = renderFor(job.picture, job.target);
+        } catch (const Error& e) {
+            job.error = e.text();
+        } catch (const std::bad_alloc&) {
+            job.error = QStringLiteral("画像を表示するためのメモリが足りません。");
+        } catch (...) {
+            job.error = unexpectedFailure();
         }
-    };
-
-    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    const size_t helpers = neededCount > 1 ? std::min(neededCount, cores) - 1 : 0;
-    std::vector<std::thread> pool;
-    try {
-        for (size_t k = 0; k < helpers; ++k)
-            pool.emplace_back(work);
-    } catch (const std::system_error&) {
-        // Fewer threads than hoped for; the calling thread does the rest.
     }
-    work();
-    for (std::thread& thread : pool)
+
+    // Takes the next queued job; nullptr once the queue is empty and nothing more comes.
+    Job* next(bool wait)
+    {
+        std::unique_lock lock(mutex);
+        if (wait)
+            wake.wait(lock, [this] { return closing || !queue.empty(); });
+        if (queue.empty())
+            return nullptr;
+        const size_t index = queue.front();
+        queue.pop_front();
+        return &jobs[index];
+    }
+
+    void work()
+    {
+        while (Job* job = next(true))
+            run(*job);
+    }
+};
+
+ImageArea::Batch::Batch() : d(std::make_unique<State>()) {}
+
+ImageArea::Batch::~Batch()
+{
+    if (!d->finished)
+        finish();
+}
+
+void ImageArea::Batch::add(ImageArea* area)
+{
+    State::Job job;
+    job.area = area;
+    if (area) {
+        job.target = area->currentTarget().size();
+        job.needed = !area->m_picture.isNull() && !job.target.isEmpty() && !area->hasDisplayFor(job.target);
+        if (job.needed)
+            job.picture = area->m_picture;
+    }
+    const bool needed = job.needed;
+    size_t pending = 0;
+    {
+        std::lock_guard lock(d->mutex);
+        d->jobs.push_back(std::move(job));
+        if (needed)
+            d->queue.push_back(d->jobs.size() - 1);
+        pending = d->queue.size();
+    }
+    if (!needed)
+        return;
+    d->wake.notify_one();
+    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    if (d->workers.size() < cores && pending > 0) {
+        try {
+            d->workers.emplace_back([state = d.get()] { state->work(); });
+        } catch (const std::system_error&) {
+            // Fewer threads than hoped for; finish() does the rest on this thread.
+        }
+    }
+}
+
+QStringList ImageArea::Batch::finish()
+{
+    {
+        std::lock_guard lock(d->mutex);
+        d->closing = true;
+    }
+    d->wake.notify_all();
+    while (State::Job* job = d->next(false))
+        State::run(*job);
+    for (std::thread& thread : d->workers)
         thread.join();
+    d->workers.clear();
+    d->finished = true;
 
     QStringList errors;
-    errors.reserve(areas.size());
-    for (qsizetype i = 0; i < areas.size(); ++i) {
-        ImageArea* area = areas.at(i);
-        Job& job = jobs[size_t(i)];
-        if (area && job.needed) {
-            area->storeDisplay(job.image, job.error, job.target);
-            area->update();
+    errors.reserve(qsizetype(d->jobs.size()));
+    for (State::Job& job : d->jobs) {
+        if (job.area && job.needed) {
+            job.area->storeDisplay(job.image, job.error, job.target);
+            job.area->update();
         }
-        errors.append(area ? area->m_error : QString());
+        errors.append(job.area ? job.area->m_error : QString());
     }
     return errors;
+}
+
+QStringList ImageArea::prepareAll(const QList<ImageArea*>& areas)
+{
+    Batch batch;
+    for (ImageArea* area : areas)
+        batch.add(area);
+    return batch.finish();
 }
 
 QString ImageArea::decodeError() const

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
+
 namespace kelpora {
 
 // A control that shows one picture in one of four ways. It owns a copy of its picture
@@ -46,6 +48,25 @@ public:
     // The same for several areas at once, decoding on worker threads; returns when all
     // are done. One entry per area, in order: empty, or that area's error text.
     static QStringList prepareAll(const QList<ImageArea*>& areas);
+
+    // The same, fed one area at a time: each area starts decoding on a worker the moment
+    // it is added, so the caller can read the next picture from the database meanwhile.
+    class Batch {
+    public:
+        Batch();
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+        void add(ImageArea* area);
+        // Waits for every decode and hands the results to the areas; one entry per
+        // added area, in order: empty, or that area's error text.
+        QStringList finish();
+
+    private:
+        struct State;
+        std::unique_ptr<State> d;
+    };
 
     // The error of the last decode attempt, empty when none failed.
     QString decodeError() const;
