@@ -7,7 +7,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 "$here/scripts/install-deps.sh"
 cmake -S "$here" -B "$here/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELPORA_BUILD_TESTS=OFF >/dev/null
-cmake --build "$here/build/release" --target kelpora kelpora-initdb
+cmake --build "$here/build/release" --target kelpora kelpora-initdb kelpora-bench-browser
 
 data="${KELPORA_DATA_DIR:-${XDG_DATA_HOME:-$HOME/.local/share}/kelpora}"
 mkdir -p "$data"
