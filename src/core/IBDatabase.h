@@ -40,6 +40,7 @@ public:
     Firebird::IAttachment* attachment();
 
     void setDefaultTransaction(IBTransaction* tr) { m_defaultTransaction = tr; }
+    IBTransaction* defaultTransaction() const { return m_defaultTransaction; }
 
     // Creates a new database file; used by the file tool, never by the application.
     static void createDatabase(const QString& path, const Params& params, bool forcedWrites);

@@ -9,6 +9,9 @@ IBTransaction::IBTransaction(IBDatabase& db) : m_db(db) {}
 IBTransaction::~IBTransaction()
 {
     end();
+    // The database may outlive us; it must not end a transaction that is gone.
+    if (m_db.defaultTransaction() == this)
+        m_db.setDefaultTransaction(nullptr);
 }
 
 Firebird::ITransaction* IBTransaction::handle()
