@@ -31,6 +31,8 @@ public:
     QString sqlText() const;
 
     // --- parameters, by the name written after the colon ---
+    // Bindings last until the text is cleared or changed, so a reopen sends the same
+    // values again; a statement built afresh starts with every parameter NULL.
     void bindText(const QString& name, const QString& value);
     void bindInteger(const QString& name, qint32 value);
     void bindMemo(const QString& name, const QString& value);
