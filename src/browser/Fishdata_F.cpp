@@ -147,10 +147,10 @@ void TFishdataF::buildFields()
     caption(this, QStringLiteral("Ｎｏ"), {x0, 52, 24, 22});
     Edit_No = field(this, "Edit_No", {x0 + 26, 52, 50, 22}, Input::Number);
     Edit_No->setReadOnly(true);
-    caption(this, QStringLiteral("日付"), {x0 + 84, 52, 28, 22});
-    Edit_Day = field(this, "Edit_Day", {x0 + 112, 52, 84, 22}, Input::Number);
-    caption(this, QStringLiteral("天候"), {x0 + 202, 52, 28, 22});
-    Edit_Tenki = field(this, "Edit_Tenki", {x0 + 230, 52, 52, 22}, Input::Text);
+    caption(this, QStringLiteral("日付"), {x0 + 80, 52, 28, 22});
+    Edit_Day = field(this, "Edit_Day", {x0 + 106, 52, 78, 22}, Input::Number);
+    caption(this, QStringLiteral("天候"), {x0 + 188, 52, 28, 22});
+    Edit_Tenki = field(this, "Edit_Tenki", {x0 + 214, 52, 68, 22}, Input::Text);
 
     caption(this, QStringLiteral("場所"), {x0, 80, 28, 22});
     Edit_Place = field(this, "Edit_Place", {x0 + 30, 80, 110, 22}, Input::Text);
