@@ -13,6 +13,7 @@ dir="$here/build/test"
 if [ "${KELPORA_SANITIZE:-0}" = "1" ]; then
   sanitize=ON
   dir="$here/build/asan"
+  export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"
 fi
 
 cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \

@@ -16,6 +16,15 @@ constexpr size_t kPoolLimit = 48;
 
 class BlockPool {
 public:
+    BlockPool() = default;
+    BlockPool(const BlockPool&) = delete;
+    BlockPool& operator=(const BlockPool&) = delete;
+    ~BlockPool()
+    {
+        for (unsigned char* block : m_free)
+            std::free(block);
+    }
+
     unsigned char* take()
     {
         {
