@@ -1001,45 +1001,6 @@ Outing makeOuting(int code, const DemoOptions& options, int picturesEvery, Pictu
 // ---------------------------------------------------------------------------
 // Writing.
 
-// The entry window's insert, line for line.
-constexpr const char* kInsert[] = {
-    " insert into FISH_DATA                             ",
-    " (                                                 ",
-    " CODENO,                                           ",
-    " DAY_DATA,  \t TENNKI,  \tFUNE,  \t     BASYO,       ",
-    " SHIO,  \t     KIJYUNN,  \tKYUUREKI,  \t OLD_SHIO,    ",
-    " MAX1,  \t     MAX2,  \t  MAX1_HIGHT,  MAX2_HIGHT,  ",
-    " MIN1,  \t     MIN2,  \t  MIN1_LOW,  \t MIN2_LOW,    ",
-    " FISH1,  \t   FISH1_MAX, FISH1_MIN,   FISH1_KAZU,  ",
-    " FISH2,  \t   FISH2_MAX, FISH2_MIN,   FISH2_KAZU,  ",
-    " FISH3,  \t   FISH3_MAX, FISH3_MIN,   FISH3_KAZU,  ",
-    " SHIKAKE,  \t BIKOU,  \t  SHIO_ZU,  \t CHIZU,       ",
-    " PHOTO1,  \t   PHOTO2,  \tPHOTO3,  \t   PHOTO4,      ",
-    "NEW_1_S,NEW_1_E,NEW_2_S,NEW_2_E,",
-    "NEW_3_S,NEW_3_E,NEW_4_S,NEW_4_E,",
-    "NEW_5_S,NEW_5_E,NEW_6_S,NEW_6_E,",
-    "TIME1_START,TIME1_END,TIME2_START,TIME2_END,   ",
-    "TIME3_START,TIME3_END                            ",
-    "                                                 ) ",
-    " values                                            ",
-    " (                                                 ",
-    " :parCODENO,                                                     ",
-    " :parDAY_DATA ,\t:parTENNKI   , :parFUNE  \t    , :parBASYO      ,",
-    " :parSHIO  \t , :parKIJYUNN   , :parKYUUREKI  \t, :parOLD_SHIO   ,",
-    " :parMAX1  \t , :parMAX2  \t   , :parMAX1_HIGHT , :parMAX2_HIGHT ,",
-    " :parMIN1  \t , :parMIN2  \t   , :parMIN1_LOW  \t, :parMIN2_LOW   ,",
-    " :parFISH1  \t , :parFISH1_MAX , :parFISH1_MIN  , :parFISH1_KAZU ,",
-    " :parFISH2  \t , :parFISH2_MAX , :parFISH2_MIN  , :parFISH2_KAZU ,",
-    " :parFISH3  \t , :parFISH3_MAX , :parFISH3_MIN  , :parFISH3_KAZU ,",
-    " :parSHIKAKE  ,\t:parBIKOU    , :parSHIO_ZU    , :parCHIZU      ,",
-    " :parPHOTO1   , :parPHOTO2    , :parPHOTO3     , :parPHOTO4     ,",
-    ":parNEW_1_S,:parNEW_1_E,:parNEW_2_S,:parNEW_2_E,",
-    ":parNEW_3_S,:parNEW_3_E,:parNEW_4_S,:parNEW_4_E,",
-    ":parNEW_5_S,:parNEW_5_E,:parNEW_6_S,:parNEW_6_E,",
-    " :parTIME1_START, :parTIME1_END, :parTIME2_START, :parTIME2_END ,",
-    " :parTIME3_START, :parTIME3_END                                  ",
-    "  )                                                              ",
-};
 
 // Binds by column name. The statement is prepared once for the whole book, so a value
 // a record does not have is bound NULL explicitly: on the wire that is exactly what an
@@ -1145,8 +1106,7 @@ void writeDemoRecords(IBDatabase& db, IBTransaction& tr, const DemoOptions& opti
     const int every = options.picturesEvery > 0 ? options.picturesEvery : defaultPicturesEvery(options.records);
     PictureKit kit(options.seed);
     SqlQuery q(db, tr);
-    for (const char* line : kInsert)
-        q.addSql(QString::fromLatin1(line));
+    q.addSql(record::insertAllSql());
 
     // Committed in batches rather than per record: with forced writes every commit waits
     // for the disk, and per record that would dominate a big book.

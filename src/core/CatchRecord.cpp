@@ -115,4 +115,16 @@ QString createTableSql()
     return QStringLiteral("CREATE TABLE %1 (%2)").arg(QLatin1String(kTable), defs.join(QStringLiteral(", ")));
 }
 
+QString insertAllSql()
+{
+    QStringList names;
+    QStringList params;
+    for (const Column& c : kColumns) {
+        names << QLatin1String(c.name);
+        params << QStringLiteral(":par") + QLatin1String(c.name);
+    }
+    return QStringLiteral("insert into %1 (%2) values (%3)")
+        .arg(QLatin1String(kTable), names.join(QStringLiteral(", ")), params.join(QStringLiteral(", ")));
+}
+
 } // namespace kelpora::record

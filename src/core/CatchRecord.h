@@ -27,4 +27,7 @@ QString label(const Column& c);
 // "CODENO INTEGER NOT NULL PRIMARY KEY, DAY_DATA VARCHAR(20), ..."
 QString createTableSql();
 
+// "insert into FISH_DATA (CODENO, ...) values (:parCODENO, ...)" over every column.
+QString insertAllSql();
+
 } // namespace kelpora::record
