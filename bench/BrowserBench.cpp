@@ -41,10 +41,10 @@ using kelpora::tools::DemoPictures;
 
 struct Settings {
     int records = 20000;
-    int heavy = 50;      // the last records, which carry the big pictures
-    int runs = 5;        // window openings
-    int steps = 30;      // navigation steps
-    QString buildDir;    // set in the child that builds the book
+    int heavy = 50; // the last records, which carry the big pictures
+    int runs = 5; // window openings
+    int steps = 30; // navigation steps
+    QString buildDir; // set in the child that builds the book
 };
 
 double median(std::vector<double> v)
@@ -164,16 +164,16 @@ int buildBook(const Settings& s)
             heavy.photos[size_t(i)] = kelpora::JpegCodec::encode(photo);
         }
     }
-    heavy.map = kelpora::JpegCodec::encode(
-        drawMap(QStringLiteral("館山"), QStringLiteral("沖堤防"), QSize(1600, 1200), 3));
+    heavy.map
+        = kelpora::JpegCodec::encode(drawMap(QStringLiteral("館山"), QStringLiteral("沖堤防"), QSize(1600, 1200), 3));
     heavy.tideChart = bmpFile(drawTideChart(QDate(2024, 12, 1), QStringLiteral("館山")));
     const double pictureMs = ms(t);
 
     std::printf("   pictures of the last %d records:", s.heavy);
     for (int i = 0; i < 4; ++i)
         std::printf(" photo%d %.2f MB,", i + 1, mb(heavy.photos[size_t(i)].size()));
-    std::printf(" map 1600x1200 JPEG %.2f MB, tide chart 640x480 BMP %.2f MB (made in %.1f s)\n",
-                mb(heavy.map.size()), mb(heavy.tideChart.size()), pictureMs / 1000);
+    std::printf(" map 1600x1200 JPEG %.2f MB, tide chart 640x480 BMP %.2f MB (made in %.1f s)\n", mb(heavy.map.size()),
+        mb(heavy.tideChart.size()), pictureMs / 1000);
     for (int i = 0; i < 4; ++i)
         writeFile(QDir(s.buildDir).filePath(QStringLiteral("photo%1.jpg").arg(i + 1)), heavy.photos[size_t(i)]);
     writeFile(file(s.buildDir, "map.jpg"), heavy.map);
@@ -186,7 +186,7 @@ int buildBook(const Settings& s)
     createDemoDatabase(file(s.buildDir, TDM1::kFileName), options);
     const double insertMs = ms(t);
     std::printf("   inserting %d records: %.1f s; file %.1f MB\n", s.records, insertMs / 1000,
-                mb(QFileInfo(file(s.buildDir, TDM1::kFileName)).size()));
+        mb(QFileInfo(file(s.buildDir, TDM1::kFileName)).size()));
     std::printf("   book built in %.1f s\n", ms(total) / 1000);
     return 0;
 }
@@ -207,8 +207,8 @@ public:
         dpb->insertInt(&m_status, isc_dpb_sql_dialect, 1);
         Firebird::IProvider* provider = m_master->getDispatcher();
         const QByteArray name = QFile::encodeName(path);
-        m_attachment = provider->attachDatabase(&m_status, name.constData(), dpb->getBufferLength(&m_status),
-                                                dpb->getBuffer(&m_status));
+        m_attachment = provider->attachDatabase(
+            &m_status, name.constData(), dpb->getBufferLength(&m_status), dpb->getBuffer(&m_status));
         provider->release();
         dpb->dispose();
     }
@@ -226,8 +226,8 @@ public:
     {
         static const char sql[] = "select *  from FISH_DATA  order by CODENO  ";
         Firebird::ITransaction* tr = m_attachment->startTransaction(&m_status, 0, nullptr);
-        Firebird::IStatement* stmt = m_attachment->prepare(&m_status, tr, 0, sql, 1,
-                                                           Firebird::IStatement::PREPARE_PREFETCH_METADATA);
+        Firebird::IStatement* stmt
+            = m_attachment->prepare(&m_status, tr, 0, sql, 1, Firebird::IStatement::PREPARE_PREFETCH_METADATA);
         Firebird::IMessageMetadata* meta = stmt->getOutputMetadata(&m_status);
         std::vector<unsigned char> row(meta->getMessageLength(&m_status));
         Firebird::IResultSet* cursor = stmt->openCursor(&m_status, tr, nullptr, nullptr, meta, 0);
@@ -318,22 +318,22 @@ int measure(const Settings& s)
         throw kelpora::Error(QStringLiteral("no temporary folder"));
 
     // The book, built by a child process.
-    std::printf("building a book of %d records (the last %d with camera-sized photos) in %s\n", s.records,
-                s.heavy, qPrintable(dir.path()));
+    std::printf("building a book of %d records (the last %d with camera-sized photos) in %s\n", s.records, s.heavy,
+        qPrintable(dir.path()));
     std::fflush(stdout);
     QElapsedTimer t;
     t.start();
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedChannels);
     child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--build"), dir.path(), QStringLiteral("--records"), QString::number(s.records),
-                 QStringLiteral("--heavy"), QString::number(s.heavy)});
+        {QStringLiteral("--build"), dir.path(), QStringLiteral("--records"), QString::number(s.records),
+            QStringLiteral("--heavy"), QString::number(s.heavy)});
     if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
         throw kelpora::Error(QStringLiteral("building the book failed"));
     rusage childUsage{};
     getrusage(RUSAGE_CHILDREN, &childUsage);
     std::printf("database build: %.1f s (peak memory of the builder %.0f MB)\n", ms(t) / 1000,
-                double(childUsage.ru_maxrss) / 1024);
+        double(childUsage.ru_maxrss) / 1024);
     std::fflush(stdout);
 
     QDir::setCurrent(dir.path());
@@ -431,23 +431,24 @@ int measure(const Settings& s)
     const double fetch = median(fetches);
     const double step = median(steps);
     const double decode = median(jpegDecodes) + median(bmpDecodes);
-    std::printf("a. open: median %.1f ms; bare fetch %.1f ms; ratio %.2f (target <= 1.30)\n", open, fetch,
-                open / fetch);
+    std::printf(
+        "a. open: median %.1f ms; bare fetch %.1f ms; ratio %.2f (target <= 1.30)\n", open, fetch, open / fetch);
     std::printf("   open parts (medians): window built %.1f ms, shown with FormShow %.1f ms, first paint %.1f ms;"
                 " bare attach %.1f ms (once)\n",
-                median(constructs), median(shows), open - median(constructs) - median(shows), attachMs);
+        median(constructs), median(shows), open - median(constructs) - median(shows), attachMs);
     std::printf("   each open: %s ms; each bare fetch: %s ms\n", qPrintable(list(opens)), qPrintable(list(fetches)));
     std::printf("   FormShow parts, in a fresh window: load all %.1f ms, display of the last record %.1f ms"
                 " (%ld page faults; reading its %.1f MB of pictures again takes %.1f ms)\n",
-                loadMs, displayMs, displayFaults, mb(blobBytes), blobMs);
+        loadMs, displayMs, displayFaults, mb(blobBytes), blobMs);
     std::printf("b. navigation: median %.1f ms per step; full-size decode of one record's pictures %.1f ms;"
                 " ratio %.2f (target <= 0.35)\n",
-                step, decode, step / decode);
+        step, decode, step / decode);
     std::printf("   steps range %.1f .. %.1f ms; CPU time per step, all threads: median %.1f ms (%u cores)\n",
-                *std::min_element(steps.begin(), steps.end()), *std::max_element(steps.begin(), steps.end()),
-                median(stepCpu), std::thread::hardware_concurrency());
-    std::printf("   step parts: reading the six pictures %.1f ms; full-size decode of the 5 JPEGs %.1f ms + BMP %.1f ms\n",
-                stepBlobMs, median(jpegDecodes), median(bmpDecodes));
+        *std::min_element(steps.begin(), steps.end()), *std::max_element(steps.begin(), steps.end()), median(stepCpu),
+        std::thread::hardware_concurrency());
+    std::printf(
+        "   step parts: reading the six pictures %.1f ms; full-size decode of the 5 JPEGs %.1f ms + BMP %.1f ms\n",
+        stepBlobMs, median(jpegDecodes), median(bmpDecodes));
     std::printf("c. peak resident memory: %.1f MB\n", double(peakKb) / 1024);
     if (messages.count)
         std::printf("   %d message(s) shown, the first: %s\n", messages.count, qPrintable(messages.first));

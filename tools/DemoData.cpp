@@ -38,7 +38,7 @@ constexpr double kPi = 3.14159265358979323846;
 // every compiler and library, which is what makes the book repeatable.
 class Rng {
 public:
-    explicit Rng(quint64 seed) : m_state(seed) {}
+    explicit Rng(quint64 seed) : m_state(seed) { }
 
     quint64 next()
     {
@@ -72,10 +72,10 @@ QString u(const char* utf8)
 
 struct Port {
     const char* name;
-    double meanLevel;  // cm above chart datum
-    double m2;         // principal lunar half-day tide, cm
-    double s2;         // principal solar half-day tide, cm
-    double diurnal;    // the day-long tide that makes the two highs of a day differ, cm
+    double meanLevel; // cm above chart datum
+    double m2; // principal lunar half-day tide, cm
+    double s2; // principal solar half-day tide, cm
+    double diurnal; // the day-long tide that makes the two highs of a day differ, cm
     int intervalMinutes; // from the moon's transit to high water
 };
 
@@ -165,9 +165,9 @@ constexpr const char* kNotes[] = {"朝まずめに時合いあり。", "潮止�
 // Tides: the two half-day tides of moon and sun and a day-long one, enough to give
 // springs at new and full moon, neaps between, and two unequal highs a day.
 
-constexpr double kSynodicMonth = 29.530588853;  // days
-constexpr double kTropicalMonth = 27.321582;    // days
-constexpr double kNewMoonHours = 147.233;       // 2000-01-07 03:14 JST, hours after 2000-01-01 00:00 JST
+constexpr double kSynodicMonth = 29.530588853; // days
+constexpr double kTropicalMonth = 27.321582; // days
+constexpr double kNewMoonHours = 147.233; // 2000-01-07 03:14 JST, hours after 2000-01-01 00:00 JST
 
 double hoursSinceEpoch(const QDate& day, double minute)
 {
@@ -240,10 +240,9 @@ LunarDate lunarDate(const QDate& day)
 
 const char* tideType(int lunarDay)
 {
-    static constexpr const char* kByDay[31] = {"",
-        "大潮", "大潮", "大潮", "中潮", "中潮", "中潮", "小潮", "小潮", "小潮", "長潮",
-        "若潮", "中潮", "中潮", "大潮", "大潮", "大潮", "大潮", "中潮", "中潮", "中潮",
-        "中潮", "小潮", "小潮", "小潮", "長潮", "若潮", "中潮", "中潮", "大潮", "大潮"};
+    static constexpr const char* kByDay[31] = {"", "大潮", "大潮", "大潮", "中潮", "中潮", "中潮", "小潮", "小潮",
+        "小潮", "長潮", "若潮", "中潮", "中潮", "大潮", "大潮", "大潮", "大潮", "中潮", "中潮", "中潮", "中潮", "小潮",
+        "小潮", "小潮", "長潮", "若潮", "中潮", "中潮", "大潮", "大潮"};
     return kByDay[std::clamp(lunarDay, 1, 30)];
 }
 
@@ -312,8 +311,8 @@ QImage renderTideChart(const Port& port, const QDate& day, QSize size)
     p.setPen(Qt::black);
     p.setFont(uiFont(17 * s, true));
     p.drawText(QRectF(12 * s, 8 * s, size.width() - 24 * s, 26 * s), Qt::AlignLeft | Qt::AlignVCenter,
-        QStringLiteral("潮汐  %1（%2）  %3").arg(day.toString(QStringLiteral("yyyy/MM/dd")),
-            u(kWeekdays[day.dayOfWeek() - 1]), u(port.name)));
+        QStringLiteral("潮汐  %1（%2）  %3")
+            .arg(day.toString(QStringLiteral("yyyy/MM/dd")), u(kWeekdays[day.dayOfWeek() - 1]), u(port.name)));
     p.setFont(uiFont(13 * s));
     p.drawText(QRectF(12 * s, 8 * s, size.width() - 24 * s, 26 * s), Qt::AlignRight | Qt::AlignVCenter,
         QStringLiteral("%1  旧暦 %2/%3  月齢 %4")
@@ -339,8 +338,8 @@ QImage renderTideChart(const Port& port, const QDate& day, QSize size)
             p.setPen(QPen(QColor(0xe4, 0xe4, 0xe4), 1 * s));
             p.drawLine(QPointF(x, l.plot.top()), QPointF(x, l.plot.bottom()));
             p.setPen(QColor(0x40, 0x40, 0x40));
-            p.drawText(QRectF(x - 20 * s, l.plot.bottom() + 8 * s, 40 * s, 16 * s), Qt::AlignCenter,
-                QString::number(hour));
+            p.drawText(
+                QRectF(x - 20 * s, l.plot.bottom() + 8 * s, 40 * s, 16 * s), Qt::AlignCenter, QString::number(hour));
         }
         p.setPen(QPen(Qt::black, 1 * s));
         const double tick = (hour % 3 == 0 ? 7 : 4) * s;
@@ -380,8 +379,8 @@ QImage renderTideChart(const Port& port, const QDate& day, QSize size)
         const double left = std::clamp(at.x() - 40 * s, l.plot.left() + 2 * s, l.plot.right() - 82 * s);
         const QRectF box(left, e.high ? at.y() - 34 * s : at.y() + 6 * s, 80 * s, 28 * s);
         p.drawText(box, Qt::AlignCenter,
-            QStringLiteral("%1 %2\n%3cm").arg(e.high ? QStringLiteral("満") : QStringLiteral("干"),
-                hhmm(e.minute), QString::number(e.height)));
+            QStringLiteral("%1 %2\n%3cm")
+                .arg(e.high ? QStringLiteral("満") : QStringLiteral("干"), hhmm(e.minute), QString::number(e.height)));
     }
     p.end();
     return image;
@@ -392,8 +391,8 @@ QImage renderTideChart(const Port& port, const QDate& day, QSize size)
 
 QColor mixColour(const QColor& a, const QColor& b, double t)
 {
-    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
-        float(a.blueF() + (b.blueF() - a.blueF()) * t));
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
+        float(a.greenF() + (b.greenF() - a.greenF()) * t), float(a.blueF() + (b.blueF() - a.blueF()) * t));
 }
 
 void drawFish(QPainter& p, Rng& r, QPointF centre, double length, double angle)
@@ -418,7 +417,8 @@ void drawFish(QPainter& p, Rng& r, QPointF centre, double length, double angle)
     dorsal.quadTo(half * 0.05, -h * 0.95, half * 0.42, -h * 0.32);
     dorsal.closeSubpath();
 
-    const QColor back = QColor::fromHsvF(float(r.between(0.50, 0.62)), float(r.between(0.25, 0.55)), float(r.between(0.30, 0.55)));
+    const QColor back
+        = QColor::fromHsvF(float(r.between(0.50, 0.62)), float(r.between(0.25, 0.55)), float(r.between(0.30, 0.55)));
     const QColor belly = QColor::fromHsvF(float(r.between(0.08, 0.15)), 0.08f, float(r.between(0.85, 0.96)));
     QLinearGradient skin(0, -h / 2, 0, h / 2);
     skin.setColorAt(0, back);
@@ -439,8 +439,8 @@ void drawFish(QPainter& p, Rng& r, QPointF centre, double length, double angle)
         QColor sheen = Qt::white;
         sheen.setAlphaF(float(r.between(0.05, 0.18)));
         p.setBrush(sheen);
-        p.drawEllipse(QPointF(r.between(-half * 0.5, half * 0.5), r.between(-h * 0.3, h * 0.25)), length * 0.03,
-            length * 0.015);
+        p.drawEllipse(
+            QPointF(r.between(-half * 0.5, half * 0.5), r.between(-h * 0.3, h * 0.25)), length * 0.03, length * 0.015);
     }
     p.setPen(QPen(back.darker(160), length * 0.005));
     p.setBrush(Qt::NoBrush);
@@ -499,9 +499,12 @@ QImage drawPhoto(QSize size, quint64 seed, double noise)
 
     // Sky, sea and the deck or rocks the fish lies on.
     const double horizon = h * r.between(0.22, 0.38);
-    const QColor sky = QColor::fromHsvF(float(r.between(0.54, 0.60)), float(r.between(0.25, 0.55)), float(r.between(0.80, 0.97)));
-    const QColor sea = QColor::fromHsvF(float(r.between(0.52, 0.58)), float(r.between(0.45, 0.80)), float(r.between(0.35, 0.60)));
-    const QColor ground = QColor::fromHsvF(float(r.between(0.05, 0.12)), float(r.between(0.10, 0.35)), float(r.between(0.45, 0.75)));
+    const QColor sky
+        = QColor::fromHsvF(float(r.between(0.54, 0.60)), float(r.between(0.25, 0.55)), float(r.between(0.80, 0.97)));
+    const QColor sea
+        = QColor::fromHsvF(float(r.between(0.52, 0.58)), float(r.between(0.45, 0.80)), float(r.between(0.35, 0.60)));
+    const QColor ground
+        = QColor::fromHsvF(float(r.between(0.05, 0.12)), float(r.between(0.10, 0.35)), float(r.between(0.45, 0.75)));
     QLinearGradient skyGradient(0, 0, 0, horizon);
     skyGradient.setColorAt(0, sky.darker(115));
     skyGradient.setColorAt(1, sky.lighter(112));
@@ -530,7 +533,8 @@ QImage drawPhoto(QSize size, quint64 seed, double noise)
         const QPointF c(r.between(0, w), r.between(shore, h));
         const double radius = w * r.between(0.05, 0.2);
         QRadialGradient blob(c, radius);
-        QColor inner = r.chance(0.5) ? ground.lighter(int(r.between(110, 140))) : ground.darker(int(r.between(115, 150)));
+        QColor inner
+            = r.chance(0.5) ? ground.lighter(int(r.between(110, 140))) : ground.darker(int(r.between(115, 150)));
         inner.setAlphaF(float(r.between(0.25, 0.6)));
         QColor outer = inner;
         outer.setAlphaF(0);
@@ -541,7 +545,8 @@ QImage drawPhoto(QSize size, quint64 seed, double noise)
     }
     // Fine texture of the ground, like sand or a non-slip deck.
     for (int i = 0; i < 400; ++i) {
-        QColor speck = r.chance(0.5) ? ground.lighter(int(r.between(105, 125))) : ground.darker(int(r.between(105, 130)));
+        QColor speck
+            = r.chance(0.5) ? ground.lighter(int(r.between(105, 125))) : ground.darker(int(r.between(105, 130)));
         speck.setAlphaF(float(r.between(0.2, 0.6)));
         p.setBrush(speck);
         const double rad = w * r.between(0.001, 0.004);
@@ -585,7 +590,8 @@ QImage drawMap(const QString& place, const QString& point, QSize size, quint64 s
     for (int span = segments; span > 1; span /= 2) {
         const double rough = h * 0.18 * span / segments;
         for (int i = span / 2; i < segments; i += span)
-            coast[size_t(i)] = (coast[size_t(i - span / 2)] + coast[size_t(i + span / 2)]) / 2 + r.between(-rough, rough);
+            coast[size_t(i)]
+                = (coast[size_t(i - span / 2)] + coast[size_t(i + span / 2)]) / 2 + r.between(-rough, rough);
     }
     // A cape or a harbour mouth somewhere along it.
     const int capeAt = r.range(segments / 4, segments * 3 / 4);
@@ -618,13 +624,15 @@ QImage drawMap(const QString& place, const QString& point, QSize size, quint64 s
     for (int i = 0; i < 5; ++i) {
         p.setBrush(QColor(0xc8, 0xdf, 0xb0));
         const double x = r.between(0, w);
-        const double y = std::max(coast[size_t(std::clamp(int(x / w * segments), 0, segments))] + h * 0.08, r.between(h * 0.7, h));
+        const double y
+            = std::max(coast[size_t(std::clamp(int(x / w * segments), 0, segments))] + h * 0.08, r.between(h * 0.7, h));
         p.drawEllipse(QPointF(x, y), w * r.between(0.04, 0.1), h * r.between(0.03, 0.07));
     }
     // The coast road and two side roads.
     QPolygonF road = shoreline.translated(0, h * 0.07);
     for (const double width : {7.0, 4.5}) {
-        p.setPen(QPen(width > 5 ? QColor(0xb0, 0xa0, 0x80) : QColor(0xff, 0xf4, 0xc0), width * s, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(
+            width > 5 ? QColor(0xb0, 0xa0, 0x80) : QColor(0xff, 0xf4, 0xc0), width * s, Qt::SolidLine, Qt::RoundCap));
         p.setBrush(Qt::NoBrush);
         p.drawPolyline(road);
         for (int k = 0; k < 2; ++k) {
@@ -667,7 +675,8 @@ QImage drawMap(const QString& place, const QString& point, QSize size, quint64 s
     // North arrow and scale.
     const QPointF north(w - 40 * s, 50 * s);
     QPolygonF arrow;
-    arrow << north + QPointF(0, -28 * s) << north + QPointF(10 * s, 10 * s) << north << north + QPointF(-10 * s, 10 * s);
+    arrow << north + QPointF(0, -28 * s) << north + QPointF(10 * s, 10 * s) << north
+          << north + QPointF(-10 * s, 10 * s);
     p.setPen(QPen(Qt::black, 1.2 * s));
     p.setBrush(Qt::black);
     p.drawPolygon(arrow);
@@ -856,7 +865,7 @@ Marks marksFor(Rng& r, const Port& port, const QDate& day, QSize chart, int catc
 // to its day and port and is drawn for each record that has one.
 class PictureKit {
 public:
-    explicit PictureKit(quint64 seed) : m_seed(seed) {}
+    explicit PictureKit(quint64 seed) : m_seed(seed) { }
 
     const QByteArray& photo(int index)
     {
@@ -1001,13 +1010,12 @@ Outing makeOuting(int code, const DemoOptions& options, int picturesEvery, Pictu
 // ---------------------------------------------------------------------------
 // Writing.
 
-
 // Binds by column name. The statement is prepared once for the whole book, so a value
 // a record does not have is bound NULL explicitly: on the wire that is exactly what an
 // unassigned parameter sends.
 class Binder {
 public:
-    explicit Binder(SqlQuery& q) : m_q(q) {}
+    explicit Binder(SqlQuery& q) : m_q(q) { }
 
     void text(const char* column, const QString& value)
     {
@@ -1016,7 +1024,8 @@ public:
         const record::Column* c = record::find(QLatin1String(column));
         const qsizetype bytes = sjis::encode(value).size();
         if (c && c->byteLength > 0 && bytes > c->byteLength)
-            throw Error(QStringLiteral("%1 に入りきりません: %2 (%3 バイト)").arg(QLatin1String(column), value).arg(bytes));
+            throw Error(
+                QStringLiteral("%1 に入りきりません: %2 (%3 バイト)").arg(QLatin1String(column), value).arg(bytes));
         m_q.bindText(param(column), value);
     }
     void text(const char* column, const std::optional<QString>& value)

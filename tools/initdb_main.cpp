@@ -20,11 +20,12 @@ constexpr int kMostDemoRecords = 1'000'000;
 
 int usage()
 {
-    std::fprintf(stderr, "usage: kelpora-initdb [--demo N] [DIR]\n"
-                         "  Creates DIR/KELPORA.FDB (DIR defaults to the current directory).\n"
-                         "  --demo N  fills the new file with N made-up catch records (1..%d).\n"
-                         "  An existing file is never touched.\n",
-                 kMostDemoRecords);
+    std::fprintf(stderr,
+        "usage: kelpora-initdb [--demo N] [DIR]\n"
+        "  Creates DIR/KELPORA.FDB (DIR defaults to the current directory).\n"
+        "  --demo N  fills the new file with N made-up catch records (1..%d).\n"
+        "  An existing file is never touched.\n",
+        kMostDemoRecords);
     return 2;
 }
 
@@ -82,8 +83,8 @@ int main(int argc, char** argv)
         return 1;
     }
     if (demo)
-        std::printf("created %s with %d demo records in %.1f s\n", qPrintable(path), records,
-                    double(timer.elapsed()) / 1000.0);
+        std::printf(
+            "created %s with %d demo records in %.1f s\n", qPrintable(path), records, double(timer.elapsed()) / 1000.0);
     else
         std::printf("created %s\n", qPrintable(path));
     return 0;

@@ -33,7 +33,8 @@ namespace {
 
 enum class Input { Text, Number };
 
-QLabel* caption(QWidget* parent, const QString& text, QRect geometry, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+QLabel* caption(
+    QWidget* parent, const QString& text, QRect geometry, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
 {
     auto* label = new QLabel(text, parent);
     label->setGeometry(geometry);
@@ -393,11 +394,10 @@ void TFishdataF::DisplayRoutine()
         {Edit_Fune, "FUNE"}, {Edit_Shio, "SHIO"}, {Edit_Shio_Kijyun, "KIJYUNN"}, {Edit_Old_Day, "KYUUREKI"},
         {Edit_Old_Sho, "OLD_SHIO"}, {Edit_Max_T1, "MAX1"}, {Edit_Max_T2, "MAX2"}, {Edit_Min_T1, "MIN1"},
         {Edit_Min_T2, "MIN2"}, {Edit_F1, "FISH1"}, {Edit_F2, "FISH2"}, {Edit_F3, "FISH3"}};
-    const TextField integers[] = {{Edit_Max_H1, "MAX1_HIGHT"}, {Edit_Max_H2, "MAX2_HIGHT"},
-        {Edit_Min_H1, "MIN1_LOW"}, {Edit_Min_H2, "MIN2_LOW"}, {Edit_F1_Max, "FISH1_MAX"}, {Edit_F1_Min, "FISH1_MIN"},
-        {Edit_F1_kazu, "FISH1_KAZU"}, {Edit_F2_Max, "FISH2_MAX"}, {Edit_F2_Min, "FISH2_MIN"},
-        {Edit_F2_kazu, "FISH2_KAZU"}, {Edit_F3_Max, "FISH3_MAX"}, {Edit_F3_Min, "FISH3_MIN"},
-        {Edit_F3_kazu, "FISH3_KAZU"}};
+    const TextField integers[] = {{Edit_Max_H1, "MAX1_HIGHT"}, {Edit_Max_H2, "MAX2_HIGHT"}, {Edit_Min_H1, "MIN1_LOW"},
+        {Edit_Min_H2, "MIN2_LOW"}, {Edit_F1_Max, "FISH1_MAX"}, {Edit_F1_Min, "FISH1_MIN"}, {Edit_F1_kazu, "FISH1_KAZU"},
+        {Edit_F2_Max, "FISH2_MAX"}, {Edit_F2_Min, "FISH2_MIN"}, {Edit_F2_kazu, "FISH2_KAZU"},
+        {Edit_F3_Max, "FISH3_MAX"}, {Edit_F3_Min, "FISH3_MIN"}, {Edit_F3_kazu, "FISH3_KAZU"}};
 
     m_filling = true;
     struct FillingDone {
@@ -535,16 +535,13 @@ void TFishdataF::Btn_worksheetClick()
 // The tide chart editor, the map input and the photo viewer are opened from here
 // once they exist; until then their buttons do nothing.
 void TFishdataF::But_CyouiClick()
-{
-}
+{ }
 
 void TFishdataF::Btn_ChizuClick()
-{
-}
+{ }
 
 void TFishdataF::Btn_PhotoClick()
-{
-}
+{ }
 
 void TFishdataF::Image_PhotoDblClick()
 {
@@ -552,12 +549,10 @@ void TFishdataF::Image_PhotoDblClick()
 }
 
 void TFishdataF::Image_ShioDblClick()
-{
-}
+{ }
 
 void TFishdataF::Image_MapDblClick()
-{
-}
+{ }
 
 void TFishdataF::Btn_ReturnClick()
 {
@@ -589,8 +584,7 @@ bool TFishdataF::runUpdate()
     kelpora::SqlQuery& q = *IBSQL_UP;
     q.close();
     q.clearSql();
-    for (const char* line : {
-             " update FISH_DATA set                                     ",
+    for (const char* line : {" update FISH_DATA set                                     ",
              " DAY_DATA  = :parDAY_DATA  , TENNKI     = :parTENNKI     ,",
              " FUNE      = :parFUNE      , BASYO      = :parBASYO      ,",
              " SHIO      = :parSHIO      , KIJYUNN    = :parKIJYUNN    ,",

@@ -55,7 +55,8 @@ void TWorkSheetF2::FormShow()
     m_model = new kelpora::ResultSetModel(*FishdataF->DS_OUT,
         {{QStringLiteral("CODENO"), QStringLiteral("Ｎｏ")}, {QStringLiteral("DAY_DATA"), QStringLiteral("日付")},
             {QStringLiteral("BASYO"), QStringLiteral("釣り場")}, {QStringLiteral("FUNE"), QStringLiteral("ポイント")},
-            {QStringLiteral("FISH1"), QStringLiteral("対象魚　１")}, {QStringLiteral("FISH2"), QStringLiteral("対象魚　２")},
+            {QStringLiteral("FISH1"), QStringLiteral("対象魚　１")},
+            {QStringLiteral("FISH2"), QStringLiteral("対象魚　２")},
             {QStringLiteral("FISH3"), QStringLiteral("対象魚　３")}},
         this);
     DBGrid1->setModel(m_model);

@@ -9,7 +9,7 @@ namespace kelpora {
 // so it carries the originating library's own wording (Firebird, libjpeg, iconv).
 class Error : public std::runtime_error {
 public:
-    explicit Error(const QString& text) : std::runtime_error(text.toStdString()), m_text(text) {}
+    explicit Error(const QString& text) : std::runtime_error(text.toStdString()), m_text(text) { }
     const QString& text() const noexcept { return m_text; }
 
 private:

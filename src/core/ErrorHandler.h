@@ -11,8 +11,7 @@ namespace kelpora {
 // and is shown in a message box; the application goes on.
 void reportError(std::exception_ptr error) noexcept;
 
-template <class F>
-void guarded(F&& handler) noexcept
+template <class F> void guarded(F&& handler) noexcept
 {
     try {
         std::forward<F>(handler)();
@@ -26,7 +25,8 @@ void guarded(F&& handler) noexcept
 template <class Sender, class Signal, class Receiver>
 QMetaObject::Connection onEvent(Sender* sender, Signal signal, Receiver* receiver, void (Receiver::*handler)())
 {
-    return QObject::connect(sender, signal, receiver, [receiver, handler] { guarded([&] { (receiver->*handler)(); }); });
+    return QObject::connect(
+        sender, signal, receiver, [receiver, handler] { guarded([&] { (receiver->*handler)(); }); });
 }
 
 } // namespace kelpora

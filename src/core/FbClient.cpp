@@ -30,11 +30,19 @@ void rethrow(const Firebird::FbException& e)
     throw DbError(formatStatus(e.getStatus()));
 }
 
-Status::Status() : m_wrapper(master()->getStatus()) {}
-Status::~Status() { m_wrapper.dispose(); }
+Status::Status() : m_wrapper(master()->getStatus())
+{ }
+Status::~Status()
+{
+    m_wrapper.dispose();
+}
 
-QuietStatus::QuietStatus() : m_wrapper(master()->getStatus()) {}
-QuietStatus::~QuietStatus() { m_wrapper.dispose(); }
+QuietStatus::QuietStatus() : m_wrapper(master()->getStatus())
+{ }
+QuietStatus::~QuietStatus()
+{
+    m_wrapper.dispose();
+}
 bool QuietStatus::failed() const
 {
     return (m_wrapper.getState() & Firebird::IStatus::STATE_ERRORS) != 0;

@@ -16,8 +16,7 @@ Firebird::IUtil* util();
 // The client's own message text for a status vector.
 QString formatStatus(Firebird::IStatus* status);
 
-template <class T>
-struct Releaser {
+template <class T> struct Releaser {
     void operator()(T* p) const noexcept
     {
         if (!p)
@@ -31,8 +30,7 @@ struct Releaser {
 };
 
 // Owns one reference to a Firebird interface; release() is the failure-path cleanup.
-template <class T>
-using Ref = std::unique_ptr<T, Releaser<T>>;
+template <class T> using Ref = std::unique_ptr<T, Releaser<T>>;
 
 // A throwing status for one call sequence; disposed with its scope.
 class Status {
@@ -62,13 +60,11 @@ private:
 };
 
 // Runs f(&status); a Firebird failure becomes kelpora::DbError with the client's text.
-template <class F>
-auto call(F&& f) -> decltype(f(std::declval<Firebird::ThrowStatusWrapper*>()));
+template <class F> auto call(F&& f) -> decltype(f(std::declval<Firebird::ThrowStatusWrapper*>()));
 
 [[noreturn]] void rethrow(const Firebird::FbException& e);
 
-template <class F>
-auto call(F&& f) -> decltype(f(std::declval<Firebird::ThrowStatusWrapper*>()))
+template <class F> auto call(F&& f) -> decltype(f(std::declval<Firebird::ThrowStatusWrapper*>()))
 {
     Status status;
     try {

@@ -11,8 +11,7 @@ namespace {
 fb::Ref<Firebird::IXpbBuilder> makeDpb(const IBDatabase::Params& params)
 {
     return fb::call([&](Firebird::ThrowStatusWrapper* st) {
-        fb::Ref<Firebird::IXpbBuilder> dpb(
-            fb::util()->getXpbBuilder(st, Firebird::IXpbBuilder::DPB, nullptr, 0));
+        fb::Ref<Firebird::IXpbBuilder> dpb(fb::util()->getXpbBuilder(st, Firebird::IXpbBuilder::DPB, nullptr, 0));
         dpb->insertString(st, isc_dpb_user_name, params.user.toUtf8().constData());
         dpb->insertString(st, isc_dpb_password, params.password.toUtf8().constData());
         dpb->insertInt(st, isc_dpb_sql_dialect, params.dialect);
@@ -22,7 +21,8 @@ fb::Ref<Firebird::IXpbBuilder> makeDpb(const IBDatabase::Params& params)
 
 } // namespace
 
-IBDatabase::IBDatabase(Params params) : m_params(std::move(params)) {}
+IBDatabase::IBDatabase(Params params) : m_params(std::move(params))
+{ }
 
 IBDatabase::~IBDatabase()
 {
@@ -54,8 +54,8 @@ void IBDatabase::open()
     const QByteArray file = QFile::encodeName(m_name);
     m_attachment = fb::call([&](Firebird::ThrowStatusWrapper* st) {
         fb::Ref<Firebird::IProvider> provider(fb::master()->getDispatcher());
-        return fb::Ref<Firebird::IAttachment>(provider->attachDatabase(
-            st, file.constData(), dpb->getBufferLength(st), dpb->getBuffer(st)));
+        return fb::Ref<Firebird::IAttachment>(
+            provider->attachDatabase(st, file.constData(), dpb->getBufferLength(st), dpb->getBuffer(st)));
     });
 }
 

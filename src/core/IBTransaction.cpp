@@ -4,7 +4,8 @@
 
 namespace kelpora {
 
-IBTransaction::IBTransaction(IBDatabase& db) : m_db(db) {}
+IBTransaction::IBTransaction(IBDatabase& db) : m_db(db)
+{ }
 
 IBTransaction::~IBTransaction()
 {

@@ -15,8 +15,8 @@ TMainF* MainF = nullptr;
 
 namespace {
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry, int pointSize,
-    bool bold, bool blue)
+QLabel* makeLabel(
+    QWidget* parent, const char* name, const QString& text, QRect geometry, int pointSize, bool bold, bool blue)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
@@ -95,8 +95,7 @@ void TMainF::Btn_Data_InClick()
 }
 
 void TMainF::Btn_MenteClick()
-{
-}
+{ }
 
 void TMainF::BitBtn_CloseClick()
 {

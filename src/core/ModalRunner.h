@@ -26,8 +26,7 @@ namespace kelpora {
 // The opening convention: create with the opener as owner, publish the window
 // reference, show modally, then destroy the child and clear the reference, also
 // when an error escapes the child.
-template <class Window, class... Args>
-int openModal(QWidget* owner, Window*& reference, Args&&... args)
+template <class Window, class... Args> int openModal(QWidget* owner, Window*& reference, Args&&... args)
 {
     struct Cleanup {
         Window*& ref;

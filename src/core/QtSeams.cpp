@@ -21,20 +21,20 @@ class QtMessageBoxes final : public MessageBoxes {
 public:
     void inform(const QString& text) override
     {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
-            activeWindow());
+        QMessageBox box(
+            QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, activeWindow());
         box.exec();
     }
     void error(const QString& text) override
     {
-        QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
-            activeWindow());
+        QMessageBox box(
+            QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok, activeWindow());
         box.exec();
     }
     bool confirm(const QString& text) override
     {
-        return QMessageBox::question(activeWindow(), QApplication::applicationDisplayName(), text,
-                   QMessageBox::Yes | QMessageBox::No)
+        return QMessageBox::question(
+                   activeWindow(), QApplication::applicationDisplayName(), text, QMessageBox::Yes | QMessageBox::No)
             == QMessageBox::Yes;
     }
 };

@@ -8,8 +8,14 @@ ResultSetModel::ResultSetModel(const DataSource& source, std::vector<Column> col
     : QAbstractTableModel(parent), m_query(source.dataSet()), m_columns(std::move(columns))
 {
     // The rows change only when the query is closed or opened again.
-    connect(&m_query, &SqlQuery::closed, this, [this] { beginResetModel(); endResetModel(); });
-    connect(&m_query, &SqlQuery::opened, this, [this] { beginResetModel(); endResetModel(); });
+    connect(&m_query, &SqlQuery::closed, this, [this] {
+        beginResetModel();
+        endResetModel();
+    });
+    connect(&m_query, &SqlQuery::opened, this, [this] {
+        beginResetModel();
+        endResetModel();
+    });
 }
 
 int ResultSetModel::rowCount(const QModelIndex& parent) const

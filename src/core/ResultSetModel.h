@@ -13,7 +13,7 @@ class SqlQuery;
 // set rather than running a statement of its own.
 class DataSource {
 public:
-    explicit DataSource(SqlQuery& dataSet) : m_dataSet(dataSet) {}
+    explicit DataSource(SqlQuery& dataSet) : m_dataSet(dataSet) { }
     SqlQuery& dataSet() const { return m_dataSet; }
 
 private:

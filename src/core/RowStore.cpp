@@ -49,8 +49,7 @@ public:
             try {
                 m_free.push_back(block);
                 return;
-            } catch (...) {
-            }
+            } catch (...) { }
         }
         std::free(block);
     }

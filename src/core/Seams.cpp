@@ -24,7 +24,7 @@ public:
 
 class FallbackClipboard final : public Clipboard {
 public:
-    void clear() override {}
+    void clear() override { }
     std::optional<QImage> bitmap() override { return std::nullopt; }
     std::optional<QImage> picture() override { return std::nullopt; }
 };
@@ -34,8 +34,7 @@ public:
     bool runAndWait(const QString&) override { return false; }
 };
 
-template <class Base, class Fallback>
-class Slot {
+template <class Base, class Fallback> class Slot {
 public:
     Base& get() { return m_current ? *m_current : m_fallback; }
     void set(Base* impl) { m_current = impl; }
@@ -52,14 +51,38 @@ Slot<ExternalProgram, FallbackProgram> g_program;
 
 } // namespace
 
-MessageBoxes& messageBoxes() { return g_messages.get(); }
-FileDialog& fileDialog() { return g_fileDialog.get(); }
-Clipboard& clipboard() { return g_clipboard.get(); }
-ExternalProgram& externalProgram() { return g_program.get(); }
+MessageBoxes& messageBoxes()
+{
+    return g_messages.get();
+}
+FileDialog& fileDialog()
+{
+    return g_fileDialog.get();
+}
+Clipboard& clipboard()
+{
+    return g_clipboard.get();
+}
+ExternalProgram& externalProgram()
+{
+    return g_program.get();
+}
 
-void setMessageBoxes(MessageBoxes* impl) { g_messages.set(impl); }
-void setFileDialog(FileDialog* impl) { g_fileDialog.set(impl); }
-void setClipboard(Clipboard* impl) { g_clipboard.set(impl); }
-void setExternalProgram(ExternalProgram* impl) { g_program.set(impl); }
+void setMessageBoxes(MessageBoxes* impl)
+{
+    g_messages.set(impl);
+}
+void setFileDialog(FileDialog* impl)
+{
+    g_fileDialog.set(impl);
+}
+void setClipboard(Clipboard* impl)
+{
+    g_clipboard.set(impl);
+}
+void setExternalProgram(ExternalProgram* impl)
+{
+    g_program.set(impl);
+}
 
 } // namespace kelpora::seams

@@ -115,4 +115,3 @@ QString decode(const char* data, qsizetype size)
 }
 
 } // namespace kelpora::sjis
-

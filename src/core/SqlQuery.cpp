@@ -113,7 +113,7 @@ struct SqlQuery::Impl {
     int rowCount = 0;
     int current = -1;
 
-    Impl(IBDatabase& d, IBTransaction& t) : db(d), tr(t) {}
+    Impl(IBDatabase& d, IBTransaction& t) : db(d), tr(t) { }
 
     void invalidate()
     {
@@ -372,8 +372,7 @@ struct SqlQuery::Impl {
 
 SqlQuery::SqlQuery(IBDatabase& db, IBTransaction& tr, QObject* parent)
     : QObject(parent), d(std::make_unique<Impl>(db, tr))
-{
-}
+{ }
 
 SqlQuery::~SqlQuery() = default;
 
@@ -465,8 +464,7 @@ void SqlQuery::open()
     fb::call([&](ThrowStatusWrapper* st) {
         fb::Ref<IMessageMetadata> outMeta(stmt->getOutputMetadata(st));
         d->describeColumns(outMeta.get());
-        fb::Ref<Firebird::IResultSet> cursor(
-            stmt->openCursor(st, t, inMeta.get(), inBuffer.data(), outMeta.get(), 0));
+        fb::Ref<Firebird::IResultSet> cursor(stmt->openCursor(st, t, inMeta.get(), inBuffer.data(), outMeta.get(), 0));
         RowStore& rows = d->rows;
         rows.reset(d->messageLength);
         while (cursor->fetchNext(st, rows.append()) == Firebird::IStatus::RESULT_OK)

@@ -85,8 +85,7 @@ QRect ImageArea::targetRect(const QSize& pictureSize, const QSize& areaSize, Dis
     }
     QPoint origin(0, 0);
     if (mode == DisplayMode::ProportionalCentred)
-        origin = QPoint((areaSize.width() - fitted.width()) / 2,
-                        (areaSize.height() - fitted.height()) / 2);
+        origin = QPoint((areaSize.width() - fitted.width()) / 2, (areaSize.height() - fitted.height()) / 2);
     return QRect(origin, fitted);
 }
 
@@ -206,7 +205,8 @@ struct ImageArea::Batch::State {
     }
 };
 
-ImageArea::Batch::Batch() : d(std::make_unique<State>()) {}
+ImageArea::Batch::Batch() : d(std::make_unique<State>())
+{ }
 
 ImageArea::Batch::~Batch()
 {

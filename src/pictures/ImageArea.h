@@ -22,10 +22,10 @@ class ImageArea : public QWidget {
     Q_OBJECT
 public:
     enum class DisplayMode {
-        Natural,             // own pixel size from the top-left, cut off by the area
-        Proportional,        // shrunk to fit keeping its aspect, never enlarged; top-left
+        Natural, // own pixel size from the top-left, cut off by the area
+        Proportional, // shrunk to fit keeping its aspect, never enlarged; top-left
         ProportionalCentred, // as Proportional, in the middle of the area
-        AutoSize,            // the area takes the picture's size
+        AutoSize, // the area takes the picture's size
     };
 
     explicit ImageArea(QWidget* parent = nullptr);
@@ -101,7 +101,7 @@ private:
     // A QImage, not a QPixmap, so worker threads can make it; already in the raster
     // engine's own format, so painting it needs no conversion.
     QImage m_display;
-    QSize m_displaySize;     // the target size m_display (or the failure) belongs to
+    QSize m_displaySize; // the target size m_display (or the failure) belongs to
     QString m_error;
     bool m_prepared = false; // m_display or m_error is valid for m_displaySize
     bool m_pressed = false;

@@ -57,7 +57,8 @@ void onMessage(j_common_ptr cinfo, int level)
     // Everything else (trace output, harmless warnings) is dropped: nothing goes to stderr.
 }
 
-void onOutput(j_common_ptr) {}
+void onOutput(j_common_ptr)
+{ }
 
 void installErrorManager(ErrorManager& manager)
 {
@@ -79,7 +80,11 @@ struct Decoder {
     jpeg_decompress_struct cinfo{};
     ErrorManager error{};
 
-    Decoder() { cinfo.err = &error.pub; installErrorManager(error); }
+    Decoder()
+    {
+        cinfo.err = &error.pub;
+        installErrorManager(error);
+    }
     ~Decoder() { jpeg_destroy_decompress(&cinfo); } // a no-op before create
     Decoder(const Decoder&) = delete;
     Decoder& operator=(const Decoder&) = delete;
@@ -129,8 +134,8 @@ void openHeader(Decoder& d, const QByteArray& jpeg)
 {
     if (jpeg.isEmpty())
         throw PictureError(QStringLiteral("JPEG データが空です。"));
-    if (!stepReadHeader(&d, reinterpret_cast<const unsigned char*>(jpeg.constData()),
-                        static_cast<unsigned long>(jpeg.size())))
+    if (!stepReadHeader(
+            &d, reinterpret_cast<const unsigned char*>(jpeg.constData()), static_cast<unsigned long>(jpeg.size())))
         throw PictureError(messageOf(d.error));
     Picture::ensureManageableSize(d.cinfo.image_width, d.cinfo.image_height);
 }
@@ -267,9 +272,7 @@ QByteArray JpegCodec::encode(const QImage& image)
 {
     if (image.isNull())
         throw PictureError(QStringLiteral("符号化する画像がありません。"));
-    const QImage rgb = image.format() == QImage::Format_RGB888
-                           ? image
-                           : image.convertToFormat(QImage::Format_RGB888);
+    const QImage rgb = image.format() == QImage::Format_RGB888 ? image : image.convertToFormat(QImage::Format_RGB888);
     if (rgb.isNull())
         throw PictureError(QStringLiteral("画像を符号化するためのメモリが足りません。"));
 

@@ -19,7 +19,8 @@ struct Picture::Body {
     mutable QImage pixels;
 };
 
-Picture::Picture(std::shared_ptr<const Body> body) : m_body(std::move(body)) {}
+Picture::Picture(std::shared_ptr<const Body> body) : m_body(std::move(body))
+{ }
 
 Picture Picture::fromJpeg(const QByteArray& bytes)
 {
@@ -62,13 +63,12 @@ Picture Picture::fromBitmap(const QImage& image)
 void Picture::ensureManageableSize(qint64 width, qint64 height)
 {
     if (width > MaxSide || height > MaxSide || width * height > MaxPixels) {
-        throw PictureError(
-            QStringLiteral("画像が大きすぎます（%1 × %2 ピクセル）。扱えるのは一辺 %3 ピクセル、"
-                           "合計 %4 万画素までです。")
-                .arg(width)
-                .arg(height)
-                .arg(MaxSide)
-                .arg(MaxPixels / 10000));
+        throw PictureError(QStringLiteral("画像が大きすぎます（%1 × %2 ピクセル）。扱えるのは一辺 %3 ピクセル、"
+                                          "合計 %4 万画素までです。")
+                               .arg(width)
+                               .arg(height)
+                               .arg(MaxSide)
+                               .arg(MaxPixels / 10000));
     }
 }
 

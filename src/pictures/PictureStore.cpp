@@ -107,8 +107,7 @@ QString extensionOf(const QString& path)
 
 QStringList PictureStore::photoFileFilters()
 {
-    return {QStringLiteral("JPEG イメージファイル (*.jpg)"),
-            QStringLiteral("JPEG イメージファイル (*.jpeg)")};
+    return {QStringLiteral("JPEG イメージファイル (*.jpg)"), QStringLiteral("JPEG イメージファイル (*.jpeg)")};
 }
 
 Picture PictureStore::loadFromFile(const QString& path)
@@ -179,8 +178,7 @@ QByteArray PictureStore::toBytes(const Picture& picture, WriteRule rule)
     return rule == WriteRule::KeepOrEncode ? keepOrEncode(picture) : reencode(picture);
 }
 
-void PictureStore::bindPicture(SqlQuery& query, const QString& paramName, const Picture& picture,
-                               WriteRule rule)
+void PictureStore::bindPicture(SqlQuery& query, const QString& paramName, const Picture& picture, WriteRule rule)
 {
     if (picture.isNull())
         query.bindNull(paramName);

@@ -15,12 +15,12 @@ class SqlQuery;
 // How a picture becomes the bytes of its column.
 enum class WriteRule {
     KeepOrEncode, // a JPEG keeps its bytes; a bitmap is encoded
-    Reencode,     // always decoded and encoded anew
+    Reencode, // always decoded and encoded anew
 };
 
 // How the bytes of a column become a picture.
 enum class ReadRule {
-    JpegOnly,    // photos
+    JpegOnly, // photos
     BitmapFirst, // maps and tide charts, which older records hold as BMP files
 };
 
@@ -53,8 +53,7 @@ public:
     static QByteArray toBytes(const Picture& picture, WriteRule rule);
 
     // No picture binds NULL, which clears the column.
-    static void bindPicture(SqlQuery& query, const QString& paramName, const Picture& picture,
-                            WriteRule rule);
+    static void bindPicture(SqlQuery& query, const QString& paramName, const Picture& picture, WriteRule rule);
 
     // No picture when the column is NULL (or holds no bytes at all).
     static Picture readPicture(const SqlQuery& query, const QString& column, ReadRule rule);

@@ -93,13 +93,14 @@ TEST(RecordBrowser, ShowsTextNumbersAndMemosAsStored)
 {
     ScriptedSeams seams;
     TempDatabase db;
-    insertRecord(db.dm(), {{QStringLiteral("CODENO"), 1}, {QStringLiteral("DAY_DATA"), QStringLiteral("2026/11/03")},
-                              {QStringLiteral("BASYO"), QStringLiteral("城ヶ島")}, {QStringLiteral("FISH1"), QStringLiteral("メバル")},
-                              {QStringLiteral("FISH2"), QString()}, {QStringLiteral("FISH1_MAX"), QVariant()},
-                              {QStringLiteral("FISH1_MIN"), 0}, {QStringLiteral("FISH1_KAZU"), -3},
-                              {QStringLiteral("MAX1"), QStringLiteral("05:42")}, {QStringLiteral("MAX1_HIGHT"), 153},
-                              {QStringLiteral("OLD_SHIO"), QStringLiteral("隠し")},
-                              {QStringLiteral("SHIKAKE"), QStringLiteral("胴付き\r\nハリス 1.5号")}});
+    insertRecord(db.dm(),
+        {{QStringLiteral("CODENO"), 1}, {QStringLiteral("DAY_DATA"), QStringLiteral("2026/11/03")},
+            {QStringLiteral("BASYO"), QStringLiteral("城ヶ島")}, {QStringLiteral("FISH1"), QStringLiteral("メバル")},
+            {QStringLiteral("FISH2"), QString()}, {QStringLiteral("FISH1_MAX"), QVariant()},
+            {QStringLiteral("FISH1_MIN"), 0}, {QStringLiteral("FISH1_KAZU"), -3},
+            {QStringLiteral("MAX1"), QStringLiteral("05:42")}, {QStringLiteral("MAX1_HIGHT"), 153},
+            {QStringLiteral("OLD_SHIO"), QStringLiteral("隠し")},
+            {QStringLiteral("SHIKAKE"), QStringLiteral("胴付き\r\nハリス 1.5号")}});
     Browser b;
     TFishdataF& w = *b.window;
     EXPECT_EQ(w.Edit_Place->text(), QStringLiteral("城ヶ島"));
@@ -141,10 +142,13 @@ TEST(RecordBrowser, ShowsBitmapAndJpegChartsMapsAndThumbnails)
     ScriptedSeams seams;
     TempDatabase db;
     const QByteArray jpeg = kelpora::JpegCodec::encode(drawing(800, 600, Qt::cyan));
-    insertRecord(db.dm(), {{QStringLiteral("CODENO"), 1}, {QStringLiteral("SHIO_ZU"), kelpora::JpegCodec::encode(drawing(640, 480, Qt::white))},
-                              {QStringLiteral("PHOTO4"), jpeg}});
-    insertRecord(db.dm(), {{QStringLiteral("CODENO"), 2}, {QStringLiteral("SHIO_ZU"), bmpFile(drawing(640, 480, Qt::yellow))},
-                              {QStringLiteral("CHIZU"), jpeg}, {QStringLiteral("PHOTO1"), jpeg}});
+    insertRecord(db.dm(),
+        {{QStringLiteral("CODENO"), 1},
+            {QStringLiteral("SHIO_ZU"), kelpora::JpegCodec::encode(drawing(640, 480, Qt::white))},
+            {QStringLiteral("PHOTO4"), jpeg}});
+    insertRecord(db.dm(),
+        {{QStringLiteral("CODENO"), 2}, {QStringLiteral("SHIO_ZU"), bmpFile(drawing(640, 480, Qt::yellow))},
+            {QStringLiteral("CHIZU"), jpeg}, {QStringLiteral("PHOTO1"), jpeg}});
     Browser b;
     TFishdataF& w = *b.window;
     EXPECT_EQ(w.Image_Shio->picture().kind(), Picture::Kind::Bitmap);
@@ -170,9 +174,10 @@ TEST(RecordBrowser, OneDamagedPictureIsReportedOnceAndTheOthersStillShow)
     TempDatabase db;
     const QByteArray good = kelpora::JpegCodec::encode(drawing(400, 300, Qt::green));
     QByteArray truncated = good.left(good.size() / 2);
-    insertRecord(db.dm(), {{QStringLiteral("CODENO"), 1}, {QStringLiteral("SHIO_ZU"), QByteArray("not a picture at all")},
-                              {QStringLiteral("CHIZU"), good}, {QStringLiteral("PHOTO1"), bmpFile(drawing(50, 40, Qt::red))},
-                              {QStringLiteral("PHOTO2"), truncated}, {QStringLiteral("PHOTO3"), good}});
+    insertRecord(db.dm(),
+        {{QStringLiteral("CODENO"), 1}, {QStringLiteral("SHIO_ZU"), QByteArray("not a picture at all")},
+            {QStringLiteral("CHIZU"), good}, {QStringLiteral("PHOTO1"), bmpFile(drawing(50, 40, Qt::red))},
+            {QStringLiteral("PHOTO2"), truncated}, {QStringLiteral("PHOTO3"), good}});
     Browser b;
     TFishdataF& w = *b.window;
     EXPECT_EQ(seams.messages.errors.size(), 1) << qPrintable(seams.messages.errors.join(u'|'));

@@ -21,12 +21,15 @@ class Correction : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        insertRecord(db.dm(), {{QStringLiteral("CODENO"), 1}, {QStringLiteral("DAY_DATA"), QStringLiteral("2026/04/01")},
-                                  {QStringLiteral("BASYO"), QStringLiteral("富津")}, {QStringLiteral("FISH1"), QStringLiteral("シーバス")}});
-        insertRecord(db.dm(), {{QStringLiteral("CODENO"), 2}, {QStringLiteral("DAY_DATA"), QStringLiteral("2026/04/02")},
-                                  {QStringLiteral("TENNKI"), QStringLiteral("晴れ")}, {QStringLiteral("BASYO"), QStringLiteral("館山")},
-                                  {QStringLiteral("FISH1"), QStringLiteral("アジ")}, {QStringLiteral("FISH2"), QStringLiteral("サバ")},
-                                  {QStringLiteral("FISH1_KAZU"), 12}, {QStringLiteral("OLD_SHIO"), QStringLiteral("旧")}});
+        insertRecord(db.dm(),
+            {{QStringLiteral("CODENO"), 1}, {QStringLiteral("DAY_DATA"), QStringLiteral("2026/04/01")},
+                {QStringLiteral("BASYO"), QStringLiteral("富津")},
+                {QStringLiteral("FISH1"), QStringLiteral("シーバス")}});
+        insertRecord(db.dm(),
+            {{QStringLiteral("CODENO"), 2}, {QStringLiteral("DAY_DATA"), QStringLiteral("2026/04/02")},
+                {QStringLiteral("TENNKI"), QStringLiteral("晴れ")}, {QStringLiteral("BASYO"), QStringLiteral("館山")},
+                {QStringLiteral("FISH1"), QStringLiteral("アジ")}, {QStringLiteral("FISH2"), QStringLiteral("サバ")},
+                {QStringLiteral("FISH1_KAZU"), 12}, {QStringLiteral("OLD_SHIO"), QStringLiteral("旧")}});
         w = new TFishdataF(nullptr);
         FishdataF = w;
         w->show();

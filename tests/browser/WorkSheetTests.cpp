@@ -83,7 +83,8 @@ TEST(WorkSheet, TheModelFollowsItsQueryThroughReopens)
     kelpora::SqlQuery q(db.dm().IBDB2, db.dm().IBTr2);
     q.addSql(QStringLiteral("select * from FISH_DATA order by CODENO"));
     kelpora::DataSource source(q);
-    kelpora::ResultSetModel model(source, {{QStringLiteral("CODENO"), QStringLiteral("Ｎｏ")}, {QStringLiteral("BASYO"), QStringLiteral("釣り場")}});
+    kelpora::ResultSetModel model(source,
+        {{QStringLiteral("CODENO"), QStringLiteral("Ｎｏ")}, {QStringLiteral("BASYO"), QStringLiteral("釣り場")}});
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(model.rowCount(), 0);
     q.open();

@@ -40,7 +40,8 @@ TEST(NamedParameters, BecomePositionalOutsideQuotesAndComments)
 {
     const auto p = kelpora::toPositional(QStringLiteral(
         "select * from T where A = :parX and B = ':notParam' -- :nor\n and C = :parY or D = :parx /* :no */"));
-    EXPECT_EQ(p.sql, QStringLiteral("select * from T where A = ? and B = ':notParam' -- :nor\n and C = ? or D = ? /* :no */"));
+    EXPECT_EQ(p.sql,
+        QStringLiteral("select * from T where A = ? and B = ':notParam' -- :nor\n and C = ? or D = ? /* :no */"));
     EXPECT_EQ(p.names, (QStringList{QStringLiteral("PARX"), QStringLiteral("PARY"), QStringLiteral("PARX")}));
 }
 
@@ -266,4 +267,3 @@ TEST(Connection, MissingFileGivesTheClientsMessageAndTheNextStatementRetries)
     EXPECT_EQ(q.aggregateInteger(), 0);
     EXPECT_EQ(db.dm().IBDB2.databaseName(), QDir::currentPath() + QStringLiteral("/KELPORA.FDB"));
 }
-

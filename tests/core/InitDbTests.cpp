@@ -33,7 +33,8 @@ TEST(InitDb, CreatesTheCatchTableWithEveryColumnInOrder)
     kelpora::testing::ScriptedSeams seams;
     kelpora::testing::TempDatabase db;
     kelpora::SqlQuery q(db.dm().IBDB2, db.dm().IBTr2);
-    q.addSql(QStringLiteral("select r.RDB$FIELD_NAME as NAME, f.RDB$FIELD_TYPE as FTYPE, f.RDB$FIELD_SUB_TYPE as SUBT,"));
+    q.addSql(
+        QStringLiteral("select r.RDB$FIELD_NAME as NAME, f.RDB$FIELD_TYPE as FTYPE, f.RDB$FIELD_SUB_TYPE as SUBT,"));
     q.addSql(QStringLiteral(" f.RDB$FIELD_LENGTH as FLEN from RDB$RELATION_FIELDS r"));
     q.addSql(QStringLiteral(" join RDB$FIELDS f on f.RDB$FIELD_NAME = r.RDB$FIELD_SOURCE"));
     q.addSql(QStringLiteral(" where r.RDB$RELATION_NAME = 'FISH_DATA' order by r.RDB$FIELD_POSITION"));
@@ -66,7 +67,8 @@ TEST(InitDb, CreatesTheCatchTableWithEveryColumnInOrder)
     }
 
     kelpora::SqlQuery info(db.dm().IBDB2, db.dm().IBTr2);
-    info.addSql(QStringLiteral("select MON$OWNER as OWNER, MON$SQL_DIALECT as DIALECT, MON$FORCED_WRITES as FW from MON$DATABASE"));
+    info.addSql(QStringLiteral(
+        "select MON$OWNER as OWNER, MON$SQL_DIALECT as DIALECT, MON$FORCED_WRITES as FW from MON$DATABASE"));
     info.open();
     EXPECT_EQ(info.fieldText(QStringLiteral("OWNER")).trimmed(), QStringLiteral("ZKW"));
     EXPECT_EQ(info.fieldInteger(QStringLiteral("DIALECT")), 1);

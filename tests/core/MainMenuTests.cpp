@@ -36,7 +36,8 @@ TEST(MainMenu, ShowsTitleVersionAndSetsOldMode)
     EXPECT_EQ(Mode_Flg, QString());
     menu.show();
     EXPECT_EQ(Mode_Flg, QStringLiteral("OLD_Flg"));
-    EXPECT_EQ(menu.findChild<QLabel*>(QStringLiteral("Label6"))->text(), QStringLiteral("Ver %1").arg(QStringLiteral(KELPORA_VERSION)));
+    EXPECT_EQ(menu.findChild<QLabel*>(QStringLiteral("Label6"))->text(),
+        QStringLiteral("Ver %1").arg(QStringLiteral(KELPORA_VERSION)));
     EXPECT_EQ(QString::fromLatin1(KELPORA_VERSION).count(u'.'), 3);
     EXPECT_EQ(menu.findChild<QPushButton*>(QStringLiteral("Btn_Data_Out"))->text(), QStringLiteral("ＤＡＴＡ　表示"));
 

@@ -90,7 +90,7 @@ TEST_F(AreasOverCaption, EachModeDrawsWhereItsGeometrySays)
 
     EXPECT_EQ(autoSize->size(), QSize(300, 200));
     const QImage s = shot();
-    EXPECT_TRUE(near(s.pixel(10, 10), Qt::red));  // proportional: all four quarters, shrunk
+    EXPECT_TRUE(near(s.pixel(10, 10), Qt::red)); // proportional: all four quarters, shrunk
     EXPECT_TRUE(near(s.pixel(87, 10), Qt::green));
     EXPECT_TRUE(near(s.pixel(10, 62), Qt::blue));
     EXPECT_TRUE(near(s.pixel(87, 62), Qt::white));
@@ -101,7 +101,7 @@ TEST_F(AreasOverCaption, EachModeDrawsWhereItsGeometrySays)
     EXPECT_TRUE(near(s.pixel(299, 99), Qt::red, 0)); // natural: the red quarter only, cut off
     EXPECT_TRUE(near(s.pixel(320, 150), Caption, 0));
     EXPECT_TRUE(near(s.pixel(699, 199), Qt::white, 0)); // auto-size shows it all
-    EXPECT_TRUE(near(s.pixel(40, 340), Caption, 0));    // cleared and empty areas paint nothing
+    EXPECT_TRUE(near(s.pixel(40, 340), Caption, 0)); // cleared and empty areas paint nothing
     EXPECT_TRUE(near(s.pixel(140, 340), Caption, 0));
 }
 
@@ -110,9 +110,10 @@ TEST_F(AreasOverCaption, PrepareAllReportsTheBadPictureAndShowsTheOthers)
     const QByteArray whole = jpegFile(QSize(200, 160));
     const Picture good = Picture::fromJpeg(jpegFile(QSize(800, 600)));
     ImageArea* first = area(QRect(0, 0, 97, 81), Mode::Proportional, good);
-    ImageArea* broken = area(QRect(100, 0, 97, 81), Mode::Proportional, Picture::fromJpeg(whole.left(whole.size() / 2)));
-    ImageArea* bitmap = area(QRect(200, 0, 334, 250), Mode::ProportionalCentred,
-                             Picture::fromBitmap(quadrants(QSize(1000, 500))));
+    ImageArea* broken
+        = area(QRect(100, 0, 97, 81), Mode::Proportional, Picture::fromJpeg(whole.left(whole.size() / 2)));
+    ImageArea* bitmap
+        = area(QRect(200, 0, 334, 250), Mode::ProportionalCentred, Picture::fromBitmap(quadrants(QSize(1000, 500))));
     ImageArea* empty = area(QRect(0, 300, 97, 81), Mode::Proportional);
     ImageArea* sharing = area(QRect(600, 0, 150, 150), Mode::Proportional, good);
     QSignalSpy failed(broken, &ImageArea::decodeFailed);
@@ -126,7 +127,7 @@ TEST_F(AreasOverCaption, PrepareAllReportsTheBadPictureAndShowsTheOthers)
     const QImage s = shot();
     EXPECT_TRUE(near(s.pixel(87, 62), Qt::white));
     EXPECT_TRUE(near(s.pixel(150, 40), Caption, 0)); // the broken one shows nothing
-    EXPECT_TRUE(near(s.pixel(210, 70), Qt::red));    // 334x167, centred from y 41
+    EXPECT_TRUE(near(s.pixel(210, 70), Qt::red)); // 334x167, centred from y 41
     EXPECT_TRUE(near(s.pixel(740, 100), Qt::white));
     QCoreApplication::processEvents();
     EXPECT_EQ(failed.count(), 0) << "already reported by prepareAll, not again when painted";

@@ -17,11 +17,9 @@ using namespace kelpora::test;
 namespace {
 
 // The JPEG standard's example tables (Annex K), natural order.
-constexpr std::array<int, 64> StdLuminance = {
-    16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
-    14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
-    18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,
-    49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
+constexpr std::array<int, 64> StdLuminance = {16, 11, 10, 16, 24, 40, 51, 61, 12, 12, 14, 19, 26, 58, 60, 55, 14, 13,
+    16, 24, 40, 57, 69, 56, 14, 17, 22, 29, 51, 87, 80, 62, 18, 22, 37, 56, 68, 109, 103, 77, 24, 35, 55, 64, 81, 104,
+    113, 92, 49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
 
 // The luminance table as DQT lists it (zig-zag order), read back into natural order.
 std::array<int, 64> firstQuantTable(const QByteArray& jpeg)
@@ -101,9 +99,8 @@ TEST(JpegDecoder, CopiesOfOnePictureDecodeSafelyOnManyThreads)
     std::vector<QImage> results(6);
     std::vector<std::thread> threads;
     for (size_t i = 0; i < results.size(); ++i)
-        threads.emplace_back([copy = picture, &results, i] {
-            results[i] = i % 2 ? copy.scaledTo(QSize(40, 30)) : copy.pixels();
-        });
+        threads.emplace_back(
+            [copy = picture, &results, i] { results[i] = i % 2 ? copy.scaledTo(QSize(40, 30)) : copy.pixels(); });
     for (std::thread& t : threads)
         t.join();
     for (size_t i = 0; i < results.size(); ++i) {

@@ -110,7 +110,7 @@ TEST_F(LoadFromFile, TheExtensionChoosesTheKindInAnyCase)
     }
     for (const char* name : {"map.bmp", "MAP.BMP", ".bmp"})
         EXPECT_EQ(PictureStore::loadFromFile(write(QLatin1String(name), bmpFile(quadrants(QSize(12, 10))))).size(),
-                  QSize(12, 10))
+            QSize(12, 10))
             << name;
 }
 

@@ -7,8 +7,14 @@
 
 #include <cstdlib>
 
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-void PrintTo(const QSize& size, std::ostream* os) { *os << size.width() << 'x' << size.height(); }
+void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+void PrintTo(const QSize& size, std::ostream* os)
+{
+    *os << size.width() << 'x' << size.height();
+}
 
 namespace kelpora::test {
 
@@ -28,8 +34,8 @@ QImage quadrants(const QSize& size)
 bool near(QRgb pixel, const QColor& expected, int tolerance)
 {
     return std::abs(qRed(pixel) - expected.red()) <= tolerance
-           && std::abs(qGreen(pixel) - expected.green()) <= tolerance
-           && std::abs(qBlue(pixel) - expected.blue()) <= tolerance;
+        && std::abs(qGreen(pixel) - expected.green()) <= tolerance
+        && std::abs(qBlue(pixel) - expected.blue()) <= tolerance;
 }
 
 QByteArray bmpFile(const QImage& image)
@@ -53,8 +59,7 @@ static int be16(const QByteArray& bytes, qsizetype at)
 
 qsizetype segmentAt(const QByteArray& jpeg, quint8 marker)
 {
-    for (qsizetype pos = 2; pos + 4 <= jpeg.size() && quint8(jpeg.at(pos)) == 0xFF;
-         pos += 2 + be16(jpeg, pos + 2)) {
+    for (qsizetype pos = 2; pos + 4 <= jpeg.size() && quint8(jpeg.at(pos)) == 0xFF; pos += 2 + be16(jpeg, pos + 2)) {
         if (quint8(jpeg.at(pos + 1)) == marker)
             return pos;
         if (quint8(jpeg.at(pos + 1)) == 0xDA)

@@ -40,8 +40,10 @@ void insertRecord(TDM1& dm, const std::vector<std::pair<QString, QVariant>>& val
 
 void insertMinimal(TDM1& dm, int code, const QString& place, const QString& fish)
 {
-    insertRecord(dm, {{QStringLiteral("CODENO"), code}, {QStringLiteral("DAY_DATA"), QStringLiteral("2026/05/%1").arg(code % 28 + 1, 2, 10, QChar(u'0'))},
-                         {QStringLiteral("BASYO"), place}, {QStringLiteral("FISH1"), fish}});
+    insertRecord(dm,
+        {{QStringLiteral("CODENO"), code},
+            {QStringLiteral("DAY_DATA"), QStringLiteral("2026/05/%1").arg(code % 28 + 1, 2, 10, QChar(u'0'))},
+            {QStringLiteral("BASYO"), place}, {QStringLiteral("FISH1"), fish}});
 }
 
 } // namespace kelpora::testing

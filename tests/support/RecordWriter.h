@@ -16,7 +16,7 @@ namespace kelpora::testing {
 void insertRecord(TDM1& dm, const std::vector<std::pair<QString, QVariant>>& values);
 
 // A record with number, date, place and first species only.
-void insertMinimal(TDM1& dm, int code, const QString& place = QStringLiteral("館山"),
-    const QString& fish = QStringLiteral("アジ"));
+void insertMinimal(
+    TDM1& dm, int code, const QString& place = QStringLiteral("館山"), const QString& fish = QStringLiteral("アジ"));
 
 } // namespace kelpora::testing

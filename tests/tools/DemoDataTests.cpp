@@ -129,7 +129,7 @@ TEST_F(DemoBook, JapaneseTextIsStoredAsShiftJisAndMemosUseCrLf)
     q.addSql(QStringLiteral("select BASYO, octet_length(BASYO) as PLACE_BYTES, FISH1, SHIO, SHIKAKE from FISH_DATA"));
     q.open();
     const QStringList tides{QStringLiteral("大潮"), QStringLiteral("中潮"), QStringLiteral("小潮"),
-                            QStringLiteral("長潮"), QStringLiteral("若潮"), QString()};
+        QStringLiteral("長潮"), QStringLiteral("若潮"), QString()};
     int multiLine = 0;
     for (int row = 0; row < q.rowCount(); ++row, q.next()) {
         const QString place = q.fieldText(QStringLiteral("BASYO"));
@@ -172,9 +172,10 @@ TEST_F(DemoBook, LeavesFieldsEmptyInBothForms)
     EXPECT_GT(TempDatabase::countRows(book,
                   QStringLiteral("where SHIO_ZU is null and CHIZU is null and PHOTO1 is null and PHOTO2 is null"
                                  " and PHOTO3 is null and PHOTO4 is null")),
-              0);
+        0);
     // An empty weather or tide type is stored as empty text, never as NULL.
-    EXPECT_EQ(TempDatabase::countRows(book, QStringLiteral("where TENNKI is null or SHIO is null or OLD_SHIO is null")), 0);
+    EXPECT_EQ(
+        TempDatabase::countRows(book, QStringLiteral("where TENNKI is null or SHIO is null or OLD_SHIO is null")), 0);
 }
 
 TEST_F(DemoBook, HoldsTideChartsAsBitmapAndAsJpegAndPhotosAsJpeg)
@@ -206,8 +207,8 @@ TEST_F(DemoBook, HoldsTideChartsAsBitmapAndAsJpegAndPhotosAsJpeg)
             if (q.isNull(QLatin1String(column)))
                 continue;
             ++photos;
-            const kelpora::Picture photo =
-                kelpora::PictureStore::fromBytes(q.fieldBlob(QLatin1String(column)), kelpora::ReadRule::JpegOnly);
+            const kelpora::Picture photo
+                = kelpora::PictureStore::fromBytes(q.fieldBlob(QLatin1String(column)), kelpora::ReadRule::JpegOnly);
             EXPECT_EQ(photo.kind(), kelpora::Picture::Kind::Jpeg);
         }
     }
@@ -248,8 +249,8 @@ TEST(DemoData, ToolMakesADemoBookAndRefusesToOverwriteOne)
     EXPECT_EQ(TempDatabase::countRows(path), 12);
 
     const QByteArray before = fileHash(path);
-    for (const QStringList& args : {QStringList{QStringLiteral("--demo"), QStringLiteral("5"), dir.path()},
-                                    QStringList{dir.path()}}) {
+    for (const QStringList& args :
+        {QStringList{QStringLiteral("--demo"), QStringLiteral("5"), dir.path()}, QStringList{dir.path()}}) {
         QProcess again;
         again.start(initdb(), args);
         ASSERT_TRUE(again.waitForFinished(60000));
