@@ -8,7 +8,7 @@
 #include "browser/Fishdata_F.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
-#include "core/KelporaApplication.h"
+#include "app/KelporaApplication.h"
 #include "core/Seams.h"
 #include "core/SqlQuery.h"
 #include "pictures/JpegCodec.h"

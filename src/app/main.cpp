@@ -1,8 +1,8 @@
 #include "browser/Kensaku2F.h"
 #include "core/DM_1.h"
-#include "core/KelporaApplication.h"
-#include "core/Main_F.h"
-#include "core/QtSeams.h"
+#include "app/KelporaApplication.h"
+#include "app/Main_F.h"
+#include "app/QtSeams.h"
 
 int main(int argc, char** argv)
 {

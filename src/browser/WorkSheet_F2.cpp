@@ -1,7 +1,7 @@
 #include "WorkSheet_F2.h"
 
 #include "Fishdata_F.h"
-#include "core/ErrorHandler.h"
+#include "app/ErrorHandler.h"
 #include "core/ResultSetModel.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"

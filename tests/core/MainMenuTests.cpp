@@ -1,7 +1,7 @@
 #include "core/Error.h"
-#include "core/ErrorHandler.h"
-#include "core/Main_F.h"
-#include "core/ModalRunner.h"
+#include "app/ErrorHandler.h"
+#include "app/Main_F.h"
+#include "app/ModalRunner.h"
 #include "core/SharedState.h"
 #include "support/ScriptedSeams.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ModalRunner.h"
+#include "app/ModalRunner.h"
 #include "core/Seams.h"
 
 #include <QStringList>

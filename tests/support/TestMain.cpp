@@ -1,4 +1,4 @@
-#include "core/KelporaApplication.h"
+#include "app/KelporaApplication.h"
 
 #include <gtest/gtest.h>
 

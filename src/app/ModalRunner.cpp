@@ -1,4 +1,4 @@
-#include "ModalRunner.h"
+#include "app/ModalRunner.h"
 
 namespace kelpora::seams {
 

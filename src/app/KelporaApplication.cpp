@@ -1,6 +1,6 @@
-#include "KelporaApplication.h"
+#include "app/KelporaApplication.h"
 
-#include "ErrorHandler.h"
+#include "app/ErrorHandler.h"
 
 #include <QFont>
 #include <QImageReader>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Seams.h"
+#include "core/Seams.h"
 
 #include <memory>
 

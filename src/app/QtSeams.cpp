@@ -1,4 +1,4 @@
-#include "QtSeams.h"
+#include "app/QtSeams.h"
 
 #include <QApplication>
 #include <QClipboard>

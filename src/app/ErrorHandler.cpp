@@ -1,7 +1,7 @@
-#include "ErrorHandler.h"
+#include "app/ErrorHandler.h"
 
-#include "Error.h"
-#include "Seams.h"
+#include "core/Error.h"
+#include "core/Seams.h"
 
 namespace kelpora {
 

@@ -1,8 +1,8 @@
-#include "Main_F.h"
+#include "app/Main_F.h"
 
-#include "ErrorHandler.h"
-#include "ModalRunner.h"
-#include "SharedState.h"
+#include "app/ErrorHandler.h"
+#include "app/ModalRunner.h"
+#include "core/SharedState.h"
 #include "browser/Fishdata_F.h"
 
 #include <QApplication>
