@@ -1,5 +1,6 @@
 #include "app/Main_F.h"
 
+#include "app/Controls.h"
 #include "app/ErrorHandler.h"
 #include "app/ModalRunner.h"
 #include "core/SharedState.h"
@@ -13,69 +14,37 @@
 
 TMainF* MainF = nullptr;
 
-namespace {
+using kelpora::WindowSpec;
+using kelpora::kit::button;
+using kelpora::kit::Font;
+using kelpora::kit::label;
 
-QLabel* makeLabel(
-    QWidget* parent, const char* name, const QString& text, QRect geometry, int pointSize, bool bold, bool blue)
+TMainF::TMainF(QWidget* parent)
+    : KelporaWindow(parent, {"MainF", QStringLiteral("釣果記録"), {395, 270}, WindowSpec::Placement::Screen,
+                                WindowSpec::Sizing::Fixed, WindowSpec::TitleButtons::MinimiseClose})
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
-    QFont font = label->font();
-    font.setPointSize(pointSize);
-    font.setBold(bold);
-    label->setFont(font);
-    if (blue)
-        label->setStyleSheet(QStringLiteral("color: #0000ff;"));
-    return label;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, QRect geometry)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    return button;
-}
-
-} // namespace
-
-TMainF::TMainF(QWidget* parent) : QWidget(parent)
-{
-    setObjectName(QStringLiteral("MainF"));
-    setWindowTitle(QStringLiteral("釣果記録"));
-    setFixedSize(395, 270);
-
-    Label3 = makeLabel(this, "Label3", QStringLiteral("ＫＥＬＰＯＲＡ"), {24, 14, 210, 32}, 18, true, true);
-    Label5 = makeLabel(this, "Label5", QStringLiteral("釣果記録"), {250, 18, 130, 28}, 14, true, false);
-    Btn_Data_Out = makeButton(this, "Btn_Data_Out", QStringLiteral("ＤＡＴＡ　表示"), {24, 60, 347, 44});
-    Label7 = makeLabel(this, "Label7", QStringLiteral("DATA INPUT"), {24, 118, 165, 18}, 9, true, true);
-    Btn_Data_In = makeButton(this, "Btn_Data_In", QStringLiteral("ＤＡＴＡ　入力"), {24, 138, 165, 40});
-    Label4 = makeLabel(this, "Label4", QStringLiteral("ＭＥＮＴＮＡＮＣＥ"), {206, 118, 165, 18}, 9, true, true);
-    Btn_Mente = makeButton(this, "Btn_Mente", QStringLiteral("メンテナンス"), {206, 138, 165, 40});
-    Label6 = makeLabel(this, "Label6", QString(), {12, 240, 200, 18}, 9, false, false);
-    BitBtn_Close = makeButton(this, "BitBtn_Close", QStringLiteral("閉じる"), {282, 228, 89, 30});
+    const QColor blue(0, 0, 255);
+    Label3 = label(this, "Label3", QStringLiteral("ＫＥＬＰＯＲＡ"), {24, 14, 210, 32}, {24, true, blue});
+    Label5 = label(this, "Label5", QStringLiteral("釣果記録"), {250, 18, 130, 28}, {19, true, {}});
+    Btn_Data_Out = button(this, "Btn_Data_Out", QStringLiteral("ＤＡＴＡ　表示"), {24, 60, 347, 44});
+    Label7 = label(this, "Label7", QStringLiteral("DATA INPUT"), {24, 118, 165, 18}, {12, true, blue});
+    Btn_Data_In = button(this, "Btn_Data_In", QStringLiteral("ＤＡＴＡ　入力"), {24, 138, 165, 40});
+    Label4 = label(this, "Label4", QStringLiteral("ＭＥＮＴＮＡＮＣＥ"), {206, 118, 165, 18}, {12, true, blue});
+    Btn_Mente = button(this, "Btn_Mente", QStringLiteral("メンテナンス"), {206, 138, 165, 40});
+    Label6 = label(this, "Label6", QString(), {12, 240, 200, 18});
+    BitBtn_Close = button(this, "BitBtn_Close", QStringLiteral("閉じる"), {282, 228, 89, 30});
     BitBtn_Close->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
 
     kelpora::onEvent(Btn_Data_Out, &QPushButton::clicked, this, &TMainF::Btn_Data_OutClick);
     kelpora::onEvent(Btn_Data_In, &QPushButton::clicked, this, &TMainF::Btn_Data_InClick);
     kelpora::onEvent(Btn_Mente, &QPushButton::clicked, this, &TMainF::Btn_MenteClick);
     kelpora::onEvent(BitBtn_Close, &QPushButton::clicked, this, &TMainF::BitBtn_CloseClick);
-
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 QString TMainF::fileVersion()
 {
     // Linux executables carry no version resource; the build stamps the version in.
     return QStringLiteral(KELPORA_VERSION);
-}
-
-void TMainF::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    kelpora::guarded([this] { FormShow(); });
 }
 
 void TMainF::FormShow()

@@ -1,5 +1,7 @@
 #include "app/QtSeams.h"
 
+#include "app/SignalShutdown.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QEventLoop>
@@ -74,6 +76,7 @@ public:
     bool runAndWait(const QString& program) override
     {
         QProcess process;
+        process.setChildProcessModifier([] { kelpora::SignalShutdown::unblockSignals(); });
         process.start(program, {});
         if (!process.waitForStarted())
             return false;

@@ -1,10 +1,11 @@
 #include "Fishdata_F.h"
 
 #include "WorkSheet_F2.h"
-#include "core/DM_1.h"
-#include "core/Error.h"
+#include "app/Controls.h"
 #include "app/ErrorHandler.h"
 #include "app/ModalRunner.h"
+#include "core/DM_1.h"
+#include "core/Error.h"
 #include "core/ResultSetModel.h"
 #include "core/Seams.h"
 #include "core/SharedState.h"
@@ -15,115 +16,122 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QScreen>
+
+#include <array>
 
 TFishdataF* FishdataF = nullptr;
 
 using kelpora::ImageArea;
 using kelpora::PictureStore;
 using kelpora::ReadRule;
+namespace kit = kelpora::kit;
 
 namespace {
 
-enum class Input { Text, Number };
+using Field = kit::Field<TFishdataF>;
+using kit::Bound;
+using kit::InputMethod;
+using kit::Shown;
+using E = QLineEdit* TFishdataF::*;
 
-QLabel* caption(
-    QWidget* parent, const QString& text, QRect geometry, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+constexpr int X0 = 8;
+
+constexpr Field text(E member, const char* name, const char* column, QRect rect, InputMethod input, Bound bound,
+    const char* label)
 {
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(geometry);
-    label->setAlignment(align);
-    return label;
+    return Field{member, nullptr, nullptr, name, column, rect, input, Shown::Text, bound, label};
 }
 
-QLineEdit* field(QWidget* parent, const char* name, QRect geometry, Input input)
+constexpr Field number(E member, const char* name, const char* column, QRect rect, const char* label)
 {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    edit->setGeometry(geometry);
-    // Fields are clicked into, never tabbed through.
-    edit->setFocusPolicy(Qt::ClickFocus);
-    // Names and places want the Japanese input method; dates, times and numbers do not.
-    edit->setAttribute(Qt::WA_InputMethodEnabled, input == Input::Text);
-    if (input == Input::Number)
-        edit->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhLatinOnly);
-    return edit;
+    return Field{member, nullptr, nullptr, name, column, rect, InputMethod::Off, Shown::Integer, Bound::IntegerOrNull,
+        label};
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& text, QRect geometry, bool takesFocus = false)
+constexpr Field memo(QPlainTextEdit* TFishdataF::*member, const char* name, const char* column, QRect rect,
+    const char* label)
 {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(geometry);
-    if (!takesFocus)
-        b->setFocusPolicy(Qt::NoFocus);
-    return b;
+    return Field{nullptr, member, nullptr, name, column, rect, InputMethod::On, Shown::Memo, Bound::MemoOrNull, label};
 }
 
-ImageArea* imageArea(QWidget* parent, const char* name, QRect geometry, ImageArea::DisplayMode mode)
-{
-    auto* area = new ImageArea(parent);
-    area->setObjectName(QLatin1String(name));
-    area->setGeometry(geometry);
-    area->setDisplayMode(mode);
-    return area;
-}
+constexpr Bound T = Bound::Text;
+constexpr Bound TN = Bound::TextOrNull;
+constexpr InputMethod On = InputMethod::On;
+constexpr InputMethod Off = InputMethod::Off;
 
-// A framed panel whose caption and hint stay visible while its picture area is empty.
-QFrame* picturePanel(QWidget* parent, const QString& title, const QString& hint, QRect geometry)
-{
-    auto* panel = new QFrame(parent);
-    panel->setGeometry(geometry);
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Sunken);
-    caption(panel, title, {0, geometry.height() / 2 - 20, geometry.width(), 20}, Qt::AlignCenter);
-    auto* h = caption(panel, hint, {0, geometry.height() / 2 + 4, geometry.width(), 18}, Qt::AlignCenter);
-    h->setStyleSheet(QStringLiteral("color: #606060;"));
-    return panel;
-}
-
-QString memoFromStored(const QString& stored)
-{
-    QString text = stored;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    return text;
-}
-
-QString memoToStored(const QString& shown)
-{
-    QString text = shown;
-    text.replace(u'\n', QStringLiteral("\r\n"));
-    return text;
-}
-
-// A decimal integer with an optional sign, as the correction accepts it.
-qint32 toInteger(const QString& text)
-{
-    static const QRegularExpression pattern(QStringLiteral("^\\s*[+-]?\\d+\\s*$"));
-    bool ok = false;
-    const qint32 value = pattern.match(text).hasMatch() ? text.trimmed().toInt(&ok) : 0;
-    if (!ok)
-        throw kelpora::ConversionError(QStringLiteral("'%1' は正しい整数値ではありません").arg(text));
-    return value;
-}
+// In the order of the correction's parameters; Edit_No is the record the statement names.
+constexpr std::array kFields{
+    Field{&TFishdataF::Edit_No, nullptr, nullptr, "Edit_No", "CODENO", {X0 + 26, 52, 50, 22}, Off,
+        Shown::AlwaysInteger, Bound::Integer, "Ｎｏ"},
+    text(&TFishdataF::Edit_Day, "Edit_Day", "DAY_DATA", {X0 + 106, 52, 78, 22}, Off, T, "日付"),
+    text(&TFishdataF::Edit_Tenki, "Edit_Tenki", "TENNKI", {X0 + 214, 52, 68, 22}, On, T, "天候"),
+    text(&TFishdataF::Edit_Fune, "Edit_Fune", "FUNE", {X0 + 194, 80, 88, 22}, On, T, "ポイント"),
+    text(&TFishdataF::Edit_Place, "Edit_Place", "BASYO", {X0 + 30, 80, 110, 22}, On, T, "場所"),
+    text(&TFishdataF::Edit_Shio, "Edit_Shio", "SHIO", {X0 + 30, 108, 70, 22}, On, T, "潮"),
+    text(&TFishdataF::Edit_Shio_Kijyun, "Edit_Shio_Kijyun", "KIJYUNN", {X0 + 164, 108, 118, 22}, On, T, "基準場所"),
+    text(&TFishdataF::Edit_Old_Day, "Edit_Old_Day", "KYUUREKI", {X0 + 30, 136, 90, 22}, On, T, "旧暦"),
+    text(&TFishdataF::Edit_Old_Sho, "Edit_Old_Sho", "OLD_SHIO", {X0 + 130, 136, 60, 22}, Off, T, "OLD_SHIO"),
+    text(&TFishdataF::Edit_Max_T1, "Edit_Max_T1", "MAX1", {X0 + 30, 200, 60, 22}, Off, TN, "満潮１の時刻"),
+    text(&TFishdataF::Edit_Max_T2, "Edit_Max_T2", "MAX2", {X0 + 30, 226, 60, 22}, Off, TN, "満潮２の時刻"),
+    number(&TFishdataF::Edit_Max_H1, "Edit_Max_H1", "MAX1_HIGHT", {X0 + 94, 200, 60, 22}, "満潮１の潮位"),
+    number(&TFishdataF::Edit_Max_H2, "Edit_Max_H2", "MAX2_HIGHT", {X0 + 94, 226, 60, 22}, "満潮２の潮位"),
+    text(&TFishdataF::Edit_Min_T1, "Edit_Min_T1", "MIN1", {X0 + 158, 200, 60, 22}, Off, TN, "干潮１の時刻"),
+    text(&TFishdataF::Edit_Min_T2, "Edit_Min_T2", "MIN2", {X0 + 158, 226, 60, 22}, Off, TN, "干潮２の時刻"),
+    number(&TFishdataF::Edit_Min_H1, "Edit_Min_H1", "MIN1_LOW", {X0 + 222, 200, 60, 22}, "干潮１の潮位"),
+    number(&TFishdataF::Edit_Min_H2, "Edit_Min_H2", "MIN2_LOW", {X0 + 222, 226, 60, 22}, "干潮２の潮位"),
+    text(&TFishdataF::Edit_F1, "Edit_F1", "FISH1", {X0 + 42, 274, 104, 22}, On, T, "魚種１"),
+    number(&TFishdataF::Edit_F1_Max, "Edit_F1_Max", "FISH1_MAX", {X0 + 150, 274, 38, 22}, "魚種１の最大"),
+    number(&TFishdataF::Edit_F1_Min, "Edit_F1_Min", "FISH1_MIN", {X0 + 196, 274, 38, 22}, "魚種１の最小"),
+    number(&TFishdataF::Edit_F1_kazu, "Edit_F1_kazu", "FISH1_KAZU", {X0 + 238, 274, 44, 22}, "魚種１の数"),
+    text(&TFishdataF::Edit_F2, "Edit_F2", "FISH2", {X0 + 42, 300, 104, 22}, On, TN, "魚種２"),
+    number(&TFishdataF::Edit_F2_Max, "Edit_F2_Max", "FISH2_MAX", {X0 + 150, 300, 38, 22}, "魚種２の最大"),
+    number(&TFishdataF::Edit_F2_Min, "Edit_F2_Min", "FISH2_MIN", {X0 + 196, 300, 38, 22}, "魚種２の最小"),
+    number(&TFishdataF::Edit_F2_kazu, "Edit_F2_kazu", "FISH2_KAZU", {X0 + 238, 300, 44, 22}, "魚種２の数"),
+    text(&TFishdataF::Edit_F3, "Edit_F3", "FISH3", {X0 + 42, 326, 104, 22}, On, TN, "魚種３"),
+    number(&TFishdataF::Edit_F3_Max, "Edit_F3_Max", "FISH3_MAX", {X0 + 150, 326, 38, 22}, "魚種３の最大"),
+    number(&TFishdataF::Edit_F3_Min, "Edit_F3_Min", "FISH3_MIN", {X0 + 196, 326, 38, 22}, "魚種３の最小"),
+    number(&TFishdataF::Edit_F3_kazu, "Edit_F3_kazu", "FISH3_KAZU", {X0 + 238, 326, 44, 22}, "魚種３の数"),
+    memo(&TFishdataF::Memo_Shikake, "Memo_Shikake", "SHIKAKE", {X0, 372, 282, 120}, "仕掛け"),
+    memo(&TFishdataF::Memo_Cyouka, "Memo_Cyouka", "BIKOU", {X0, 516, 282, 146}, "釣果　釣行記録"),
+};
 
 } // namespace
 
-TFishdataF::TFishdataF(QWidget* owner) : QDialog(owner)
+kit::FieldTable<TFishdataF> TFishdataF::fields()
 {
-    setObjectName(QStringLiteral("FishdataF"));
-    setWindowTitle(QStringLiteral("釣果記録"));
-    // Closed with its return button only.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(947, 670);
+    return kFields;
+}
 
+QStringList TFishdataF::updateLines()
+{
+    return {
+        QStringLiteral(" update FISH_DATA set                                     "),
+        QStringLiteral(" DAY_DATA  = :parDAY_DATA  , TENNKI     = :parTENNKI     ,"),
+        QStringLiteral(" FUNE      = :parFUNE      , BASYO      = :parBASYO      ,"),
+        QStringLiteral(" SHIO      = :parSHIO      , KIJYUNN    = :parKIJYUNN    ,"),
+        QStringLiteral(" KYUUREKI  = :parKYUUREKI  , OLD_SHIO   = :parOLD_SHIO   ,"),
+        QStringLiteral(" MAX1      = :parMAX1      , MAX2       = :parMAX2       ,"),
+        QStringLiteral(" MAX1_HIGHT= :parMAX1_HIGHT, MAX2_HIGHT = :parMAX2_HIGHT ,"),
+        QStringLiteral(" MIN1      = :parMIN1      , MIN2       = :parMIN2       ,"),
+        QStringLiteral(" MIN1_LOW  = :parMIN1_LOW  , MIN2_LOW   = :parMIN2_LOW   ,"),
+        QStringLiteral(" FISH1     = :parFISH1     , FISH1_MAX  = :parFISH1_MAX  ,"),
+        QStringLiteral(" FISH1_MIN = :parFISH1_MIN , FISH1_KAZU = :parFISH1_KAZU ,"),
+        QStringLiteral(" FISH2     = :parFISH2     , FISH2_MAX  = :parFISH2_MAX  ,"),
+        QStringLiteral(" FISH2_MIN = :parFISH2_MIN , FISH2_KAZU = :parFISH2_KAZU ,"),
+        QStringLiteral(" FISH3     = :parFISH3     , FISH3_MAX  = :parFISH3_MAX  ,"),
+        QStringLiteral(" FISH3_MIN = :parFISH3_MIN , FISH3_KAZU = :parFISH3_KAZU ,"),
+        QStringLiteral(" SHIKAKE   = :parSHIKAKE   , BIKOU      = :parBIKOU       "),
+        QStringLiteral(" where CODENO = :parCODENO                                "),
+    };
+}
+
+TFishdataF::TFishdataF(QWidget* owner)
+    : KelporaWindow(owner, {"FishdataF", QStringLiteral("釣果記録"), {947, 670}})
+{
     IBSQL_2 = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL_2->setObjectName(QStringLiteral("IBSQL_2"));
     IBSQL_UP = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
@@ -132,168 +140,106 @@ TFishdataF::TFishdataF(QWidget* owner) : QDialog(owner)
     DS_OUT = m_dataSource.get();
 
     buildPictures();
-    buildFields();
+    buildCaptions();
+    // The fields are clicked into, never tabbed through.
+    kit::build(*this, this, fields(), kit::Focus::Click);
+    Edit_No->setReadOnly(true);
+    Edit_Old_Sho->hide();
     buildButtons();
     connectHandlers();
-
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 TFishdataF::~TFishdataF() = default;
 
-void TFishdataF::buildFields()
+void TFishdataF::buildCaptions()
 {
-    const int x0 = 8;
-    caption(this, QStringLiteral("Ｎｏ"), {x0, 52, 24, 22});
-    Edit_No = field(this, "Edit_No", {x0 + 26, 52, 50, 22}, Input::Number);
-    Edit_No->setReadOnly(true);
-    caption(this, QStringLiteral("日付"), {x0 + 80, 52, 28, 22});
-    Edit_Day = field(this, "Edit_Day", {x0 + 106, 52, 78, 22}, Input::Number);
-    caption(this, QStringLiteral("天候"), {x0 + 188, 52, 28, 22});
-    Edit_Tenki = field(this, "Edit_Tenki", {x0 + 214, 52, 68, 22}, Input::Text);
-
-    caption(this, QStringLiteral("場所"), {x0, 80, 28, 22});
-    Edit_Place = field(this, "Edit_Place", {x0 + 30, 80, 110, 22}, Input::Text);
-    caption(this, QStringLiteral("ポイント"), {x0 + 146, 80, 48, 22});
-    Edit_Fune = field(this, "Edit_Fune", {x0 + 194, 80, 88, 22}, Input::Text);
-
-    caption(this, QStringLiteral("潮"), {x0, 108, 28, 22});
-    Edit_Shio = field(this, "Edit_Shio", {x0 + 30, 108, 70, 22}, Input::Text);
-    caption(this, QStringLiteral("基準場所"), {x0 + 110, 108, 52, 22});
-    Edit_Shio_Kijyun = field(this, "Edit_Shio_Kijyun", {x0 + 164, 108, 118, 22}, Input::Text);
-
-    caption(this, QStringLiteral("旧暦"), {x0, 136, 28, 22});
-    Edit_Old_Day = field(this, "Edit_Old_Day", {x0 + 30, 136, 90, 22}, Input::Text);
-    Edit_Old_Sho = field(this, "Edit_Old_Sho", {x0 + 130, 136, 60, 22}, Input::Text);
-    Edit_Old_Sho->hide();
+    using kit::caption;
+    caption(this, QStringLiteral("Ｎｏ"), {X0, 52, 24, 22});
+    caption(this, QStringLiteral("日付"), {X0 + 80, 52, 28, 22});
+    caption(this, QStringLiteral("天候"), {X0 + 188, 52, 28, 22});
+    caption(this, QStringLiteral("場所"), {X0, 80, 28, 22});
+    caption(this, QStringLiteral("ポイント"), {X0 + 146, 80, 48, 22});
+    caption(this, QStringLiteral("潮"), {X0, 108, 28, 22});
+    caption(this, QStringLiteral("基準場所"), {X0 + 110, 108, 52, 22});
+    caption(this, QStringLiteral("旧暦"), {X0, 136, 28, 22});
 
     // High and low water: time and height of the first and second of each.
-    caption(this, QStringLiteral("満潮"), {x0 + 30, 164, 124, 18}, Qt::AlignCenter);
-    caption(this, QStringLiteral("干潮"), {x0 + 158, 164, 124, 18}, Qt::AlignCenter);
-    caption(this, QStringLiteral("潮位"), {x0 + 92, 182, 62, 16}, Qt::AlignCenter);
-    caption(this, QStringLiteral("潮位"), {x0 + 220, 182, 62, 16}, Qt::AlignCenter);
-    caption(this, QStringLiteral("１"), {x0, 200, 26, 22}, Qt::AlignCenter);
-    caption(this, QStringLiteral("２"), {x0, 226, 26, 22}, Qt::AlignCenter);
-    Edit_Max_T1 = field(this, "Edit_Max_T1", {x0 + 30, 200, 60, 22}, Input::Number);
-    Edit_Max_H1 = field(this, "Edit_Max_H1", {x0 + 94, 200, 60, 22}, Input::Number);
-    Edit_Min_T1 = field(this, "Edit_Min_T1", {x0 + 158, 200, 60, 22}, Input::Number);
-    Edit_Min_H1 = field(this, "Edit_Min_H1", {x0 + 222, 200, 60, 22}, Input::Number);
-    Edit_Max_T2 = field(this, "Edit_Max_T2", {x0 + 30, 226, 60, 22}, Input::Number);
-    Edit_Max_H2 = field(this, "Edit_Max_H2", {x0 + 94, 226, 60, 22}, Input::Number);
-    Edit_Min_T2 = field(this, "Edit_Min_T2", {x0 + 158, 226, 60, 22}, Input::Number);
-    Edit_Min_H2 = field(this, "Edit_Min_H2", {x0 + 222, 226, 60, 22}, Input::Number);
+    caption(this, QStringLiteral("満潮"), {X0 + 30, 164, 124, 18}, Qt::AlignCenter);
+    caption(this, QStringLiteral("干潮"), {X0 + 158, 164, 124, 18}, Qt::AlignCenter);
+    caption(this, QStringLiteral("潮位"), {X0 + 92, 182, 62, 16}, Qt::AlignCenter);
+    caption(this, QStringLiteral("潮位"), {X0 + 220, 182, 62, 16}, Qt::AlignCenter);
+    caption(this, QStringLiteral("１"), {X0, 200, 26, 22}, Qt::AlignCenter);
+    caption(this, QStringLiteral("２"), {X0, 226, 26, 22}, Qt::AlignCenter);
 
     // Three species, each with its largest and smallest size and its count.
-    caption(this, QStringLiteral("最大-最小"), {x0 + 150, 256, 84, 16}, Qt::AlignCenter);
-    caption(this, QStringLiteral("数"), {x0 + 238, 256, 44, 16}, Qt::AlignCenter);
-    QLineEdit** species[3] = {&Edit_F1, &Edit_F2, &Edit_F3};
-    QLineEdit** maxes[3] = {&Edit_F1_Max, &Edit_F2_Max, &Edit_F3_Max};
-    QLineEdit** mins[3] = {&Edit_F1_Min, &Edit_F2_Min, &Edit_F3_Min};
-    QLineEdit** counts[3] = {&Edit_F1_kazu, &Edit_F2_kazu, &Edit_F3_kazu};
-    const char* speciesNames[3] = {"Edit_F1", "Edit_F2", "Edit_F3"};
-    const char* maxNames[3] = {"Edit_F1_Max", "Edit_F2_Max", "Edit_F3_Max"};
-    const char* minNames[3] = {"Edit_F1_Min", "Edit_F2_Min", "Edit_F3_Min"};
-    const char* countNames[3] = {"Edit_F1_kazu", "Edit_F2_kazu", "Edit_F3_kazu"};
-    const QString speciesLabels[3] = {QStringLiteral("魚種１"), QStringLiteral("魚種２"), QStringLiteral("魚種３")};
+    caption(this, QStringLiteral("最大-最小"), {X0 + 150, 256, 84, 16}, Qt::AlignCenter);
+    caption(this, QStringLiteral("数"), {X0 + 238, 256, 44, 16}, Qt::AlignCenter);
+    const QString species[3] = {QStringLiteral("魚種１"), QStringLiteral("魚種２"), QStringLiteral("魚種３")};
     for (int i = 0; i < 3; ++i) {
         const int y = 274 + i * 26;
-        caption(this, speciesLabels[i], {x0, y, 40, 22});
-        *species[i] = field(this, speciesNames[i], {x0 + 42, y, 104, 22}, Input::Text);
-        *maxes[i] = field(this, maxNames[i], {x0 + 150, y, 38, 22}, Input::Number);
-        caption(this, QStringLiteral("-"), {x0 + 188, y, 8, 22}, Qt::AlignCenter);
-        *mins[i] = field(this, minNames[i], {x0 + 196, y, 38, 22}, Input::Number);
-        *counts[i] = field(this, countNames[i], {x0 + 238, y, 44, 22}, Input::Number);
+        caption(this, species[i], {X0, y, 40, 22});
+        caption(this, QStringLiteral("-"), {X0 + 188, y, 8, 22}, Qt::AlignCenter);
     }
 
-    caption(this, QStringLiteral("仕掛け"), {x0, 354, 120, 18});
-    Memo_Shikake = new QPlainTextEdit(this);
-    Memo_Shikake->setObjectName(QStringLiteral("Memo_Shikake"));
-    Memo_Shikake->setGeometry(x0, 372, 282, 120);
-    caption(this, QStringLiteral("釣果　釣行記録"), {x0, 498, 160, 18});
-    Memo_Cyouka = new QPlainTextEdit(this);
-    Memo_Cyouka->setObjectName(QStringLiteral("Memo_Cyouka"));
-    Memo_Cyouka->setGeometry(x0, 516, 282, 146);
-    for (QPlainTextEdit* memo : {Memo_Shikake, Memo_Cyouka}) {
-        memo->setFocusPolicy(Qt::ClickFocus);
-        memo->setTabChangesFocus(false);
-        memo->setAttribute(Qt::WA_InputMethodEnabled, true);
-    }
-
-    m_correctable = {Edit_Day, Edit_Tenki, Edit_Place, Edit_Fune, Edit_Shio, Edit_Shio_Kijyun, Edit_Old_Day,
-        Edit_Old_Sho, Edit_Max_T1, Edit_Max_T2, Edit_Max_H1, Edit_Max_H2, Edit_Min_T1, Edit_Min_T2, Edit_Min_H1,
-        Edit_Min_H2, Edit_F1, Edit_F2, Edit_F3, Edit_F1_Max, Edit_F2_Max, Edit_F3_Max, Edit_F1_Min, Edit_F2_Min,
-        Edit_F3_Min, Edit_F1_kazu, Edit_F2_kazu, Edit_F3_kazu};
+    caption(this, QStringLiteral("仕掛け"), {X0, 354, 120, 18});
+    caption(this, QStringLiteral("釣果　釣行記録"), {X0, 498, 160, 18});
 }
 
 void TFishdataF::buildPictures()
 {
     using Mode = ImageArea::DisplayMode;
-    picturePanel(this, QStringLiteral("潮位"), QStringLiteral("潮位は Click して拡大表示が可能"), {298, 48, 341, 256});
-    Image_Shio = imageArea(this, "Image_Shio", {302, 52, 333, 248}, Mode::ProportionalCentred);
-    picturePanel(this, QStringLiteral("地図・仕掛図など"), QStringLiteral("地図は Click して拡大表示が可能"),
+    kit::picturePanel(this, QStringLiteral("潮位"), QStringLiteral("潮位は Click して拡大表示が可能"), {298, 48, 341, 256});
+    Image_Shio = kit::imageArea(this, "Image_Shio", {302, 52, 333, 248}, Mode::ProportionalCentred);
+    kit::picturePanel(this, QStringLiteral("地図・仕掛図など"), QStringLiteral("地図は Click して拡大表示が可能"),
         {298, 310, 341, 258});
-    Image_Map = imageArea(this, "Image_Map", {302, 314, 334, 250}, Mode::ProportionalCentred);
+    Image_Map = kit::imageArea(this, "Image_Map", {302, 314, 334, 250}, Mode::ProportionalCentred);
 
-    caption(this, QStringLiteral("写真をダブルクリックして拡大表示"), {298, 572, 400, 16});
+    kit::caption(this, QStringLiteral("写真をダブルクリックして拡大表示"), {298, 572, 400, 16});
     ImageArea** photos[4] = {&Image_A, &Image_B, &Image_C, &Image_D};
     const char* names[4] = {"Image_A", "Image_B", "Image_C", "Image_D"};
     for (int i = 0; i < 4; ++i) {
         auto* frame = new QFrame(this);
         frame->setFrameShape(QFrame::Box);
         frame->setGeometry(298 + i * 103, 585, 101, 85);
-        *photos[i] = imageArea(this, names[i], {300 + i * 103, 587, 97, 81}, Mode::Proportional);
+        *photos[i] = kit::imageArea(this, names[i], {300 + i * 103, 587, 97, 81}, Mode::Proportional);
     }
 }
 
 void TFishdataF::buildButtons()
 {
-    auto* bar = new QFrame(this);
-    bar->setGeometry(0, 0, 947, 44);
-    bar->setFrameShape(QFrame::StyledPanel);
-    auto* title = caption(bar, QStringLiteral("釣果記録表示"), {12, 6, 200, 32});
-    QFont font = title->font();
-    font.setPointSize(14);
-    font.setBold(true);
-    title->setFont(font);
+    using kit::button;
+    constexpr kit::Focus NoFocus = kit::Focus::None;
+    QFrame* bar = kit::panel(this, nullptr, {0, 0, 947, 44});
+    kit::label(bar, nullptr, QStringLiteral("釣果記録表示"), {12, 6, 200, 32}, {19, true, {}});
 
-    Btn_First = button(this, "Btn_First", QStringLiteral("First"), {300, 8, 80, 28});
-    Btn_D_10 = button(this, "Btn_D_10", QStringLiteral("－　１０"), {384, 8, 80, 28});
-    Btn_Prior = button(this, "Btn_Prior", QStringLiteral("－　１"), {468, 8, 80, 28});
-    Btn_Next = button(this, "Btn_Next", QStringLiteral("＋　１"), {552, 8, 80, 28});
-    Btn_U_10 = button(this, "Btn_U_10", QStringLiteral("＋　１０"), {636, 8, 80, 28});
-    Btn_Last = button(this, "Btn_Last", QStringLiteral("Last"), {720, 8, 80, 28});
-    Btn_Return = button(this, "Btn_Return", QStringLiteral("戻　る"), {850, 8, 86, 28}, true);
+    Btn_First = button(this, "Btn_First", QStringLiteral("First"), {300, 8, 80, 28}, NoFocus);
+    Btn_D_10 = button(this, "Btn_D_10", QStringLiteral("－　１０"), {384, 8, 80, 28}, NoFocus);
+    Btn_Prior = button(this, "Btn_Prior", QStringLiteral("－　１"), {468, 8, 80, 28}, NoFocus);
+    Btn_Next = button(this, "Btn_Next", QStringLiteral("＋　１"), {552, 8, 80, 28}, NoFocus);
+    Btn_U_10 = button(this, "Btn_U_10", QStringLiteral("＋　１０"), {636, 8, 80, 28}, NoFocus);
+    Btn_Last = button(this, "Btn_Last", QStringLiteral("Last"), {720, 8, 80, 28}, NoFocus);
+    Btn_Return = button(this, "Btn_Return", QStringLiteral("戻　る"), {850, 8, 86, 28});
     m_navigation = {Btn_First, Btn_Prior, Btn_Next, Btn_Last, Btn_D_10, Btn_U_10};
 
-    auto group = [this](const QString& heading, QRect geometry) {
-        auto* g = new QGroupBox(heading, this);
-        g->setGeometry(geometry);
-        return g;
-    };
-    QGroupBox* show = group(QStringLiteral("表示"), {652, 52, 286, 70});
-    Btn_All_Show = button(show, "Btn_All_Show", QStringLiteral("全件表示"), {12, 26, 124, 32});
-    Btn_worksheet = button(show, "Btn_worksheet", QStringLiteral("ワークシート"), {148, 26, 124, 32});
+    QGroupBox* show = kit::group(this, nullptr, QStringLiteral("表示"), {652, 52, 286, 70});
+    Btn_All_Show = button(show, "Btn_All_Show", QStringLiteral("全件表示"), {12, 26, 124, 32}, NoFocus);
+    Btn_worksheet = button(show, "Btn_worksheet", QStringLiteral("ワークシート"), {148, 26, 124, 32}, NoFocus);
 
-    QGroupBox* search = group(QStringLiteral("検索"), {652, 132, 286, 104});
-    Label_kensaku = caption(search, QStringLiteral("検索"), {12, 22, 260, 18});
-    Label_kensaku->setObjectName(QStringLiteral("Label_kensaku"));
-    Btn_All_2 = button(search, "Btn_All_2", QStringLiteral("全件表示"), {12, 62, 124, 32});
-    CBox_Kensaku = new QComboBox(search);
-    CBox_Kensaku->setObjectName(QStringLiteral("CBox_Kensaku"));
-    CBox_Kensaku->setGeometry(148, 64, 124, 28);
+    QGroupBox* search = kit::group(this, nullptr, QStringLiteral("検索"), {652, 132, 286, 104});
+    Label_kensaku = kit::label(search, "Label_kensaku", QStringLiteral("検索"), {12, 22, 260, 18});
+    Btn_All_2 = button(search, "Btn_All_2", QStringLiteral("全件表示"), {12, 62, 124, 32}, NoFocus);
+    CBox_Kensaku = kit::comboBox(search, "CBox_Kensaku", {148, 64, 124, 28}, NoFocus);
     CBox_Kensaku->addItems({QStringLiteral("全体"), QStringLiteral("魚種"), QStringLiteral("場所"),
         QStringLiteral("ﾎﾟｲﾝﾄ"), QStringLiteral("月")});
-    CBox_Kensaku->setFocusPolicy(Qt::NoFocus);
 
-    QGroupBox* edit = group(QStringLiteral("編集・入力"), {652, 246, 286, 112});
-    But_Cyoui = button(edit, "But_Cyoui", QStringLiteral("潮位"), {12, 26, 124, 32});
-    Btn_Chizu = button(edit, "Btn_Chizu", QStringLiteral("地図"), {148, 26, 124, 32});
-    Btn_Photo = button(edit, "Btn_Photo", QStringLiteral("写真入力"), {12, 68, 124, 32});
+    QGroupBox* edit = kit::group(this, nullptr, QStringLiteral("編集・入力"), {652, 246, 286, 112});
+    But_Cyoui = button(edit, "But_Cyoui", QStringLiteral("潮位"), {12, 26, 124, 32}, NoFocus);
+    Btn_Chizu = button(edit, "Btn_Chizu", QStringLiteral("地図"), {148, 26, 124, 32}, NoFocus);
+    Btn_Photo = button(edit, "Btn_Photo", QStringLiteral("写真入力"), {12, 68, 124, 32}, NoFocus);
 
-    QGroupBox* correct = group(QStringLiteral("内容訂正"), {652, 368, 286, 70});
-    Btn_Teisei = button(correct, "Btn_Teisei", QStringLiteral("訂　正"), {12, 26, 124, 32});
-    Btn_No = button(correct, "Btn_No", QStringLiteral("キャンセル"), {148, 26, 124, 32});
+    QGroupBox* correct = kit::group(this, nullptr, QStringLiteral("内容訂正"), {652, 368, 286, 70});
+    Btn_Teisei = button(correct, "Btn_Teisei", QStringLiteral("訂　正"), {12, 26, 124, 32}, NoFocus);
+    Btn_No = button(correct, "Btn_No", QStringLiteral("キャンセル"), {148, 26, 124, 32}, NoFocus);
 }
 
 void TFishdataF::connectHandlers()
@@ -318,20 +264,14 @@ void TFishdataF::connectHandlers()
     onEvent(Image_Shio, &ImageArea::doubleClicked, this, &TFishdataF::Image_ShioDblClick);
     onEvent(Image_Map, &ImageArea::doubleClicked, this, &TFishdataF::Image_MapDblClick);
 
-    // Only the user's typing starts a correction; textEdited never fires for setText().
-    for (QLineEdit* edit : m_correctable)
-        connect(edit, &QLineEdit::textEdited, this, [this] { fieldEdited(); });
-    for (QPlainTextEdit* memo : {Memo_Shikake, Memo_Cyouka})
-        connect(memo, &QPlainTextEdit::textChanged, this, [this] {
-            if (!m_filling)
-                fieldEdited();
-        });
-}
-
-void TFishdataF::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    kelpora::guarded([this] { FormShow(); });
+    // Only the user's typing starts a correction: textEdited never fires for setText(),
+    // and the program fills the memos with their signals blocked.
+    for (const Field& f : fields()) {
+        if (f.edit && f.edit != &TFishdataF::Edit_No)
+            onEvent(this->*f.edit, &QLineEdit::textEdited, this, &TFishdataF::fieldEdited);
+        else if (f.memo)
+            onEvent(this->*f.memo, &QPlainTextEdit::textChanged, this, &TFishdataF::fieldEdited);
+    }
 }
 
 bool TFishdataF::correcting() const
@@ -353,18 +293,17 @@ void TFishdataF::fieldEdited()
     setCorrecting(true);
 }
 
+bool TFishdataF::hasRecord() const
+{
+    return IBSQL_2->isOpen() && !IBSQL_2->isEmpty();
+}
+
 // --- routines ---
 
 void TFishdataF::ClearRoutine()
 {
-    m_filling = true;
-    const auto edits = findChildren<QLineEdit*>();
-    for (QLineEdit* edit : edits)
-        if (edit->parent() == this)
-            edit->setText(QString());
-    Memo_Shikake->clear();
-    Memo_Cyouka->clear();
-    m_filling = false;
+    kit::clear(*this, fields());
+    m_readBack.clear();
     Image_Shio->setVisible(true);
     Image_Map->setVisible(true);
     Image_Shio->clear();
@@ -385,37 +324,16 @@ void TFishdataF::LoadAllRecords()
 void TFishdataF::DisplayRoutine()
 {
     ClearRoutine();
-    const kelpora::SqlQuery& q = *IBSQL_2;
-    struct TextField {
-        QLineEdit* edit;
-        const char* column;
-    };
-    const TextField texts[] = {{Edit_Day, "DAY_DATA"}, {Edit_Tenki, "TENNKI"}, {Edit_Place, "BASYO"},
-        {Edit_Fune, "FUNE"}, {Edit_Shio, "SHIO"}, {Edit_Shio_Kijyun, "KIJYUNN"}, {Edit_Old_Day, "KYUUREKI"},
-        {Edit_Old_Sho, "OLD_SHIO"}, {Edit_Max_T1, "MAX1"}, {Edit_Max_T2, "MAX2"}, {Edit_Min_T1, "MIN1"},
-        {Edit_Min_T2, "MIN2"}, {Edit_F1, "FISH1"}, {Edit_F2, "FISH2"}, {Edit_F3, "FISH3"}};
-    const TextField integers[] = {{Edit_Max_H1, "MAX1_HIGHT"}, {Edit_Max_H2, "MAX2_HIGHT"}, {Edit_Min_H1, "MIN1_LOW"},
-        {Edit_Min_H2, "MIN2_LOW"}, {Edit_F1_Max, "FISH1_MAX"}, {Edit_F1_Min, "FISH1_MIN"}, {Edit_F1_kazu, "FISH1_KAZU"},
-        {Edit_F2_Max, "FISH2_MAX"}, {Edit_F2_Min, "FISH2_MIN"}, {Edit_F2_kazu, "FISH2_KAZU"},
-        {Edit_F3_Max, "FISH3_MAX"}, {Edit_F3_Min, "FISH3_MIN"}, {Edit_F3_kazu, "FISH3_KAZU"}};
-
-    m_filling = true;
-    struct FillingDone {
-        bool& flag;
-        ~FillingDone() { flag = false; }
-    } done{m_filling};
-    Edit_No->setText(QString::number(q.fieldInteger(QStringLiteral("CODENO"))));
-    for (const TextField& f : texts)
-        f.edit->setText(q.fieldText(QLatin1String(f.column)));
-    for (const TextField& f : integers) {
-        const QString column = QLatin1String(f.column);
-        if (!q.isNull(column))
-            f.edit->setText(QString::number(q.fieldInteger(column)));
+    // A book that could not be read shows as an empty one: record number 0, no fields.
+    if (!hasRecord()) {
+        Edit_No->setText(QStringLiteral("0"));
+        ShioZu_Flag = 0;
+        Chizu_Flag = 0;
+        for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
+            photo->clear();
+        return;
     }
-    Memo_Shikake->setPlainText(memoFromStored(q.fieldText(QStringLiteral("SHIKAKE"))));
-    Memo_Cyouka->setPlainText(memoFromStored(q.fieldText(QStringLiteral("BIKOU"))));
-    m_filling = false;
-
+    kit::display(*this, fields(), *IBSQL_2, m_readBack);
     showPictures();
 }
 
@@ -443,12 +361,12 @@ void TFishdataF::showPictures()
     ImageArea* photos[4] = {Image_A, Image_B, Image_C, Image_D};
     for (ImageArea* photo : photos)
         photo->clear();
-    ShioZu_Flag = q.isEmpty() || q.isNull(QStringLiteral("SHIO_ZU")) ? 0 : 1;
-    Chizu_Flag = q.isEmpty() || q.isNull(QStringLiteral("CHIZU")) ? 0 : 1;
+    ShioZu_Flag = q.isNull(QStringLiteral("SHIO_ZU")) ? 0 : 1;
+    Chizu_Flag = q.isNull(QStringLiteral("CHIZU")) ? 0 : 1;
     // The photos take longest to decode, so they are read first.
     for (int i = 0; i < 4; ++i) {
         const QString column = QStringLiteral("PHOTO%1").arg(i + 1);
-        if (!q.isEmpty() && !q.isNull(column))
+        if (!q.isNull(column))
             read(photos[i], column, ReadRule::JpegOnly);
     }
     if (Chizu_Flag)
@@ -478,7 +396,12 @@ void TFishdataF::reopenAt(const QString& key)
 void TFishdataF::FormShow()
 {
     ClearRoutine();
-    LoadAllRecords();
+    try {
+        LoadAllRecords();
+    } catch (...) {
+        DisplayRoutine(); // an unreadable book looks like an empty one
+        throw;
+    }
     DisplayRoutine();
 }
 
@@ -556,7 +479,7 @@ void TFishdataF::Image_MapDblClick()
 
 void TFishdataF::Btn_ReturnClick()
 {
-    accept();
+    closeWindow();
 }
 
 void TFishdataF::Btn_TeiseiClick()
@@ -581,74 +504,20 @@ void TFishdataF::Btn_NoClick()
 
 bool TFishdataF::runUpdate()
 {
+    const QString failed = QStringLiteral("更新に失敗しました");
     kelpora::SqlQuery& q = *IBSQL_UP;
     q.close();
     q.clearSql();
-    for (const char* line : {" update FISH_DATA set                                     ",
-             " DAY_DATA  = :parDAY_DATA  , TENNKI     = :parTENNKI     ,",
-             " FUNE      = :parFUNE      , BASYO      = :parBASYO      ,",
-             " SHIO      = :parSHIO      , KIJYUNN    = :parKIJYUNN    ,",
-             " KYUUREKI  = :parKYUUREKI  , OLD_SHIO   = :parOLD_SHIO   ,",
-             " MAX1      = :parMAX1      , MAX2       = :parMAX2       ,",
-             " MAX1_HIGHT= :parMAX1_HIGHT, MAX2_HIGHT = :parMAX2_HIGHT ,",
-             " MIN1      = :parMIN1      , MIN2       = :parMIN2       ,",
-             " MIN1_LOW  = :parMIN1_LOW  , MIN2_LOW   = :parMIN2_LOW   ,",
-             " FISH1     = :parFISH1     , FISH1_MAX  = :parFISH1_MAX  ,",
-             " FISH1_MIN = :parFISH1_MIN , FISH1_KAZU = :parFISH1_KAZU ,",
-             " FISH2     = :parFISH2     , FISH2_MAX  = :parFISH2_MAX  ,",
-             " FISH2_MIN = :parFISH2_MIN , FISH2_KAZU = :parFISH2_KAZU ,",
-             " FISH3     = :parFISH3     , FISH3_MAX  = :parFISH3_MAX  ,",
-             " FISH3_MIN = :parFISH3_MIN , FISH3_KAZU = :parFISH3_KAZU ,",
-             " SHIKAKE   = :parSHIKAKE   , BIKOU      = :parBIKOU       ",
-             " where CODENO = :parCODENO                                "})
-        q.addSql(QLatin1String(line));
+    for (const QString& line : updateLines())
+        q.addSql(line);
 
-    auto always = [&](const char* name, const QLineEdit* edit) { q.bindText(QLatin1String(name), edit->text()); };
-    auto textOrNull = [&](const char* name, const QLineEdit* edit) {
-        if (!edit->text().isEmpty())
-            q.bindText(QLatin1String(name), edit->text());
-    };
-    auto integerOrNull = [&](const char* name, const QLineEdit* edit) {
-        if (!edit->text().isEmpty())
-            q.bindInteger(QLatin1String(name), toInteger(edit->text()));
-    };
-    auto memoOrNull = [&](const char* name, const QPlainTextEdit* memo) {
-        const QString text = memo->toPlainText();
-        if (!text.isEmpty())
-            q.bindMemo(QLatin1String(name), memoToStored(text));
-    };
-
-    always("parDAY_DATA", Edit_Day);
-    always("parTENNKI", Edit_Tenki);
-    always("parFUNE", Edit_Fune);
-    always("parBASYO", Edit_Place);
-    always("parSHIO", Edit_Shio);
-    always("parKIJYUNN", Edit_Shio_Kijyun);
-    always("parKYUUREKI", Edit_Old_Day);
-    always("parOLD_SHIO", Edit_Old_Sho);
-    textOrNull("parMAX1", Edit_Max_T1);
-    textOrNull("parMAX2", Edit_Max_T2);
-    integerOrNull("parMAX1_HIGHT", Edit_Max_H1);
-    integerOrNull("parMAX2_HIGHT", Edit_Max_H2);
-    textOrNull("parMIN1", Edit_Min_T1);
-    textOrNull("parMIN2", Edit_Min_T2);
-    integerOrNull("parMIN1_LOW", Edit_Min_H1);
-    integerOrNull("parMIN2_LOW", Edit_Min_H2);
-    always("parFISH1", Edit_F1);
-    integerOrNull("parFISH1_MAX", Edit_F1_Max);
-    integerOrNull("parFISH1_MIN", Edit_F1_Min);
-    integerOrNull("parFISH1_KAZU", Edit_F1_kazu);
-    textOrNull("parFISH2", Edit_F2);
-    integerOrNull("parFISH2_MAX", Edit_F2_Max);
-    integerOrNull("parFISH2_MIN", Edit_F2_Min);
-    integerOrNull("parFISH2_KAZU", Edit_F2_kazu);
-    textOrNull("parFISH3", Edit_F3);
-    integerOrNull("parFISH3_MAX", Edit_F3_Max);
-    integerOrNull("parFISH3_MIN", Edit_F3_Min);
-    integerOrNull("parFISH3_KAZU", Edit_F3_kazu);
-    memoOrNull("parSHIKAKE", Memo_Shikake);
-    memoOrNull("parBIKOU", Memo_Cyouka);
-    q.bindInteger(QStringLiteral("parCODENO"), toInteger(Edit_No->text()));
-
-    return DM1->guardedWrite(q, QStringLiteral("更新に失敗しました"));
+    // A text too long for its column would only make the server refuse the whole
+    // update; say which field and by how much, and leave the typing as it is.
+    const QStringList tooLong = kit::overflows(*this, fields(), m_readBack);
+    if (!tooLong.isEmpty()) {
+        kelpora::seams::messageBoxes().inform(failed + u'\n' + tooLong.join(u'\n'));
+        return false;
+    }
+    kit::bind(*this, fields(), q, m_readBack);
+    return DM1->guardedWrite(q, failed);
 }

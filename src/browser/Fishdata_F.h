@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QDialog>
+#include "app/FieldTable.h"
+#include "app/KelporaWindow.h"
 
 #include <memory>
 #include <vector>
 
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -20,76 +20,81 @@ class SqlQuery;
 
 // The record browser: one stored catch record at a time, with its pictures, and
 // the correction of its text and number fields.
-class TFishdataF : public QDialog {
+class TFishdataF : public kelpora::KelporaWindow {
     Q_OBJECT
 public:
     explicit TFishdataF(QWidget* owner);
     ~TFishdataF() override;
 
+    // The record fields, their columns and how they are shown and written back.
+    static kelpora::kit::FieldTable<TFishdataF> fields();
+    // The correction statement, line by line.
+    static QStringList updateLines();
+
     // --- record fields ---
-    QLineEdit* Edit_No;
-    QLineEdit* Edit_Day;
-    QLineEdit* Edit_Tenki;
-    QLineEdit* Edit_Place;
-    QLineEdit* Edit_Fune;
-    QLineEdit* Edit_Shio;
-    QLineEdit* Edit_Shio_Kijyun;
-    QLineEdit* Edit_Old_Day;
-    QLineEdit* Edit_Old_Sho;
-    QLineEdit* Edit_Max_T1;
-    QLineEdit* Edit_Max_T2;
-    QLineEdit* Edit_Max_H1;
-    QLineEdit* Edit_Max_H2;
-    QLineEdit* Edit_Min_T1;
-    QLineEdit* Edit_Min_T2;
-    QLineEdit* Edit_Min_H1;
-    QLineEdit* Edit_Min_H2;
-    QLineEdit* Edit_F1;
-    QLineEdit* Edit_F2;
-    QLineEdit* Edit_F3;
-    QLineEdit* Edit_F1_Max;
-    QLineEdit* Edit_F2_Max;
-    QLineEdit* Edit_F3_Max;
-    QLineEdit* Edit_F1_Min;
-    QLineEdit* Edit_F2_Min;
-    QLineEdit* Edit_F3_Min;
-    QLineEdit* Edit_F1_kazu;
-    QLineEdit* Edit_F2_kazu;
-    QLineEdit* Edit_F3_kazu;
-    QPlainTextEdit* Memo_Shikake;
-    QPlainTextEdit* Memo_Cyouka;
+    QLineEdit* Edit_No = nullptr;
+    QLineEdit* Edit_Day = nullptr;
+    QLineEdit* Edit_Tenki = nullptr;
+    QLineEdit* Edit_Place = nullptr;
+    QLineEdit* Edit_Fune = nullptr;
+    QLineEdit* Edit_Shio = nullptr;
+    QLineEdit* Edit_Shio_Kijyun = nullptr;
+    QLineEdit* Edit_Old_Day = nullptr;
+    QLineEdit* Edit_Old_Sho = nullptr;
+    QLineEdit* Edit_Max_T1 = nullptr;
+    QLineEdit* Edit_Max_T2 = nullptr;
+    QLineEdit* Edit_Max_H1 = nullptr;
+    QLineEdit* Edit_Max_H2 = nullptr;
+    QLineEdit* Edit_Min_T1 = nullptr;
+    QLineEdit* Edit_Min_T2 = nullptr;
+    QLineEdit* Edit_Min_H1 = nullptr;
+    QLineEdit* Edit_Min_H2 = nullptr;
+    QLineEdit* Edit_F1 = nullptr;
+    QLineEdit* Edit_F2 = nullptr;
+    QLineEdit* Edit_F3 = nullptr;
+    QLineEdit* Edit_F1_Max = nullptr;
+    QLineEdit* Edit_F2_Max = nullptr;
+    QLineEdit* Edit_F3_Max = nullptr;
+    QLineEdit* Edit_F1_Min = nullptr;
+    QLineEdit* Edit_F2_Min = nullptr;
+    QLineEdit* Edit_F3_Min = nullptr;
+    QLineEdit* Edit_F1_kazu = nullptr;
+    QLineEdit* Edit_F2_kazu = nullptr;
+    QLineEdit* Edit_F3_kazu = nullptr;
+    QPlainTextEdit* Memo_Shikake = nullptr;
+    QPlainTextEdit* Memo_Cyouka = nullptr;
 
     // --- pictures ---
-    kelpora::ImageArea* Image_Shio;
-    kelpora::ImageArea* Image_Map;
-    kelpora::ImageArea* Image_A;
-    kelpora::ImageArea* Image_B;
-    kelpora::ImageArea* Image_C;
-    kelpora::ImageArea* Image_D;
+    kelpora::ImageArea* Image_Shio = nullptr;
+    kelpora::ImageArea* Image_Map = nullptr;
+    kelpora::ImageArea* Image_A = nullptr;
+    kelpora::ImageArea* Image_B = nullptr;
+    kelpora::ImageArea* Image_C = nullptr;
+    kelpora::ImageArea* Image_D = nullptr;
 
     // --- buttons ---
-    QPushButton* Btn_First;
-    QPushButton* Btn_D_10;
-    QPushButton* Btn_Prior;
-    QPushButton* Btn_Next;
-    QPushButton* Btn_U_10;
-    QPushButton* Btn_Last;
-    QPushButton* Btn_Return;
-    QPushButton* Btn_All_Show;
-    QPushButton* Btn_worksheet;
-    QLabel* Label_kensaku;
-    QPushButton* Btn_All_2;
-    QComboBox* CBox_Kensaku;
-    QPushButton* But_Cyoui;
-    QPushButton* Btn_Chizu;
-    QPushButton* Btn_Photo;
-    QPushButton* Btn_Teisei;
-    QPushButton* Btn_No;
+    QPushButton* Btn_First = nullptr;
+    QPushButton* Btn_D_10 = nullptr;
+    QPushButton* Btn_Prior = nullptr;
+    QPushButton* Btn_Next = nullptr;
+    QPushButton* Btn_U_10 = nullptr;
+    QPushButton* Btn_Last = nullptr;
+    QPushButton* Btn_Return = nullptr;
+    QPushButton* Btn_All_Show = nullptr;
+    QPushButton* Btn_worksheet = nullptr;
+    QLabel* Label_kensaku = nullptr;
+    QPushButton* Btn_All_2 = nullptr;
+    QComboBox* CBox_Kensaku = nullptr;
+    QPushButton* But_Cyoui = nullptr;
+    QPushButton* Btn_Chizu = nullptr;
+    QPushButton* Btn_Photo = nullptr;
+    QPushButton* Btn_Teisei = nullptr;
+    QPushButton* Btn_No = nullptr;
 
     // --- data ---
-    kelpora::SqlQuery* IBSQL_2;
-    kelpora::SqlQuery* IBSQL_UP;
-    kelpora::DataSource* DS_OUT;
+    kelpora::SqlQuery* IBSQL_2 = nullptr;
+    kelpora::SqlQuery* IBSQL_UP = nullptr;
+    kelpora::DataSource* DS_OUT = nullptr;
 
     // Routines shared with the correction and the search.
     void ClearRoutine();
@@ -98,7 +103,6 @@ public:
     bool correcting() const;
 
     // Event handlers.
-    void FormShow();
     void Btn_FirstClick();
     void Btn_PriorClick();
     void Btn_NextClick();
@@ -118,10 +122,10 @@ public:
     void Btn_NoClick();
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormShow() override;
 
 private:
-    void buildFields();
+    void buildCaptions();
     void buildPictures();
     void buildButtons();
     void connectHandlers();
@@ -130,11 +134,11 @@ private:
     void reopenAt(const QString& key);
     void showPictures();
     bool runUpdate();
+    bool hasRecord() const;
 
     std::unique_ptr<kelpora::DataSource> m_dataSource;
-    std::vector<QLineEdit*> m_correctable; // the 28 fields the update writes
     std::vector<QPushButton*> m_navigation;
-    bool m_filling = false;
+    kelpora::kit::ReadBack m_readBack;
     bool m_correcting = false;
 };
 

@@ -1,6 +1,7 @@
 #include "WorkSheet_F2.h"
 
 #include "Fishdata_F.h"
+#include "app/Controls.h"
 #include "app/ErrorHandler.h"
 #include "core/ResultSetModel.h"
 #include "core/SharedState.h"
@@ -13,19 +14,13 @@
 
 TWorkSheetF2* WorkSheetF2 = nullptr;
 
-TWorkSheetF2::TWorkSheetF2(QWidget* owner) : QDialog(owner)
-{
-    setObjectName(QStringLiteral("WorkSheetF2"));
-    setWindowTitle(QStringLiteral("釣果記録"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(810, 600);
+using kelpora::WindowSpec;
 
-    auto* panel = new QFrame(this);
-    panel->setGeometry(0, 0, 810, 49);
-    panel->setFrameShape(QFrame::StyledPanel);
-    Btn_Close = new QPushButton(QStringLiteral("戻　る"), panel);
-    Btn_Close->setObjectName(QStringLiteral("Btn_Close"));
-    Btn_Close->setGeometry(12, 9, 96, 31);
+TWorkSheetF2::TWorkSheetF2(QWidget* owner)
+    : KelporaWindow(owner, {"WorkSheetF2", QStringLiteral("釣果記録"), {810, 600}, WindowSpec::Placement::Owner})
+{
+    QFrame* panel = kelpora::kit::panel(this, nullptr, {0, 0, 810, 49});
+    Btn_Close = kelpora::kit::button(panel, "Btn_Close", QStringLiteral("戻　る"), {12, 9, 96, 31});
 
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
@@ -36,15 +31,6 @@ TWorkSheetF2::TWorkSheetF2(QWidget* owner) : QDialog(owner)
     DBGrid1->verticalHeader()->setDefaultSectionSize(20);
 
     kelpora::onEvent(Btn_Close, &QPushButton::clicked, this, &TWorkSheetF2::Btn_CloseClick);
-
-    if (owner)
-        move(owner->geometry().center() - rect().center());
-}
-
-void TWorkSheetF2::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    kelpora::guarded([this] { FormShow(); });
 }
 
 void TWorkSheetF2::FormShow()
@@ -65,12 +51,12 @@ void TWorkSheetF2::FormShow()
         DBGrid1->setColumnWidth(i, widths[i]);
 
     // The grid and the browser share one current row.
-    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    kelpora::onEvent(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [&records](const QModelIndex& current) {
             if (current.isValid())
                 records.moveTo(current.row());
         });
-    connect(&records, &kelpora::SqlQuery::currentRowChanged, this, &TWorkSheetF2::followQuery);
+    kelpora::onEvent(&records, &kelpora::SqlQuery::currentRowChanged, this, &TWorkSheetF2::followQuery);
     followQuery(records.currentRow());
 }
 
@@ -88,5 +74,5 @@ void TWorkSheetF2::Btn_CloseClick()
 {
     if (FishdataF)
         WorkSheet_Mark = FishdataF->DS_OUT->dataSet().positionKey();
-    accept();
+    closeWindow();
 }

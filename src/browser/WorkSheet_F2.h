@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "app/KelporaWindow.h"
 
 class QPushButton;
 class QTableView;
@@ -10,19 +10,18 @@ class ResultSetModel;
 }
 
 // The browser's current result set as a table, to look over many records and pick one.
-class TWorkSheetF2 : public QDialog {
+class TWorkSheetF2 : public kelpora::KelporaWindow {
     Q_OBJECT
 public:
     explicit TWorkSheetF2(QWidget* owner);
 
-    QPushButton* Btn_Close;
-    QTableView* DBGrid1;
+    QPushButton* Btn_Close = nullptr;
+    QTableView* DBGrid1 = nullptr;
 
-    void FormShow();
     void Btn_CloseClick();
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormShow() override;
 
 private:
     void followQuery(int row);

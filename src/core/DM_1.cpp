@@ -35,11 +35,13 @@ bool TDM1::guardedWrite(kelpora::SqlQuery& query, const QString& failureMessage)
         query.execute();
         IBTr2.commitRetaining();
         return true;
-    } catch (const kelpora::DbError&) {
+    } catch (...) {
+        // Whatever failed (the database, a picture too large for memory, anything), the
+        // user gets the writer's own message and nothing half-done stays pending.
         kelpora::seams::messageBoxes().inform(failureMessage);
         try {
             IBTr2.rollbackRetaining();
-        } catch (const kelpora::DbError&) {
+        } catch (...) {
             // The connection itself is gone; the next statement reconnects.
         }
         return false;

@@ -18,7 +18,15 @@ private:
 
 class DbError : public Error {
 public:
-    using Error::Error;
+    // What went wrong with the book itself, when the client's codes tell it; the user
+    // is told in Japanese above the client's own English text.
+    enum class Cause { Other, NoBook, NotABook, NoPermission, BookInUse };
+
+    explicit DbError(const QString& text, Cause cause = Cause::Other) : Error(text), m_cause(cause) {}
+    Cause cause() const noexcept { return m_cause; }
+
+private:
+    Cause m_cause;
 };
 
 class EncodingError : public Error {

@@ -3,6 +3,7 @@
 #include "Error.h"
 
 #include <array>
+#include <cerrno>
 
 namespace kelpora::fb {
 
@@ -25,9 +26,52 @@ QString formatStatus(Firebird::IStatus* status)
     return QString::fromLocal8Bit(buffer.data(), qsizetype(length)).trimmed();
 }
 
+namespace {
+
+// Reads the status vector's codes rather than its text, which is English and may change.
+DbError::Cause causeOf(const intptr_t* v)
+{
+    bool ioError = false;
+    bool openFailed = false;
+    for (; v && v[0] != isc_arg_end; v += 2) {
+        const intptr_t kind = v[0];
+        const intptr_t value = v[1];
+        if (kind == isc_arg_gds) {
+            switch (value) {
+            case isc_already_opened:
+                return DbError::Cause::BookInUse;
+            case isc_bad_db_format:
+            case isc_wrong_ods:
+            case isc_db_corrupt:
+                return DbError::Cause::NotABook;
+            case isc_no_priv:
+            case isc_read_only_database:
+                return DbError::Cause::NoPermission;
+            case isc_io_error:
+                ioError = true;
+                break;
+            case isc_io_open_err:
+                openFailed = true;
+                break;
+            default:
+                break;
+            }
+        } else if (kind == isc_arg_unix && openFailed) {
+            if (value == ENOENT)
+                return DbError::Cause::NoBook;
+            if (value == EACCES || value == EPERM || value == EROFS)
+                return DbError::Cause::NoPermission;
+        }
+    }
+    // An I/O error other than opening (a short read) means the file is not a whole book.
+    return ioError && !openFailed ? DbError::Cause::NotABook : DbError::Cause::Other;
+}
+
+} // namespace
+
 void rethrow(const Firebird::FbException& e)
 {
-    throw DbError(formatStatus(e.getStatus()));
+    throw DbError(formatStatus(e.getStatus()), causeOf(e.getStatus()->getErrors()));
 }
 
 Status::Status() : m_wrapper(master()->getStatus())

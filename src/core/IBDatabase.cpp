@@ -1,10 +1,15 @@
 #include "IBDatabase.h"
 
+#include "FbClient.h"
 #include "IBTransaction.h"
 
 #include <QFile>
 
 namespace kelpora {
+
+struct IBDatabase::Handle {
+    fb::Ref<Firebird::IAttachment> ref;
+};
 
 namespace {
 
@@ -44,6 +49,11 @@ QString IBDatabase::databaseName() const
     return m_name;
 }
 
+bool IBDatabase::connected() const
+{
+    return m_attachment != nullptr;
+}
+
 void IBDatabase::open()
 {
     if (m_attachment)
@@ -52,11 +62,13 @@ void IBDatabase::open()
         m_beforeConnect(*this);
     auto dpb = makeDpb(m_params);
     const QByteArray file = QFile::encodeName(m_name);
-    m_attachment = fb::call([&](Firebird::ThrowStatusWrapper* st) {
+    auto handle = std::make_unique<Handle>();
+    handle->ref = fb::call([&](Firebird::ThrowStatusWrapper* st) {
         fb::Ref<Firebird::IProvider> provider(fb::master()->getDispatcher());
         return fb::Ref<Firebird::IAttachment>(
             provider->attachDatabase(st, file.constData(), dpb->getBufferLength(st), dpb->getBuffer(st)));
     });
+    m_attachment = std::move(handle);
 }
 
 void IBDatabase::close() noexcept
@@ -66,17 +78,16 @@ void IBDatabase::close() noexcept
     if (m_defaultTransaction)
         m_defaultTransaction->end();
     fb::QuietStatus st;
-    m_attachment->detach(&st);
-    if (st.failed())
-        m_attachment.reset(); // release() still lets go of the file
-    else
-        (void)m_attachment.release(); // detach() already released it
+    m_attachment->ref->detach(&st);
+    if (!st.failed())
+        (void)m_attachment->ref.release(); // detach() already released it; otherwise release() lets go
+    m_attachment.reset();
 }
 
 Firebird::IAttachment* IBDatabase::attachment()
 {
     open();
-    return m_attachment.get();
+    return m_attachment->ref.get();
 }
 
 void IBDatabase::createDatabase(const QString& path, const Params& params, bool forcedWrites)

@@ -1,10 +1,15 @@
 #pragma once
 
-#include "FbClient.h"
-
 #include <QString>
 
 #include <functional>
+#include <memory>
+
+// The client's headers stay in the data layer's own .cpp files; callers that need the
+// raw attachment include "FbClient.h" themselves.
+namespace Firebird {
+class IAttachment;
+}
 
 namespace kelpora {
 
@@ -31,7 +36,7 @@ public:
     QString databaseName() const;
     int dialect() const { return m_params.dialect; }
 
-    bool connected() const { return bool(m_attachment); }
+    bool connected() const;
     void open();
     // Ends the default transaction and detaches; never throws.
     void close() noexcept;
@@ -49,7 +54,8 @@ private:
     Params m_params;
     QString m_name;
     std::function<void(IBDatabase&)> m_beforeConnect;
-    fb::Ref<Firebird::IAttachment> m_attachment;
+    struct Handle;
+    std::unique_ptr<Handle> m_attachment;
     IBTransaction* m_defaultTransaction = nullptr;
 };
 

@@ -1,8 +1,13 @@
 #include "IBTransaction.h"
 
+#include "FbClient.h"
 #include "IBDatabase.h"
 
 namespace kelpora {
+
+struct IBTransaction::Handle {
+    fb::Ref<Firebird::ITransaction> ref;
+};
 
 IBTransaction::IBTransaction(IBDatabase& db) : m_db(db)
 { }
@@ -15,17 +20,24 @@ IBTransaction::~IBTransaction()
         m_db.setDefaultTransaction(nullptr);
 }
 
+bool IBTransaction::active() const
+{
+    return m_transaction != nullptr;
+}
+
 Firebird::ITransaction* IBTransaction::handle()
 {
     if (!m_db.connected())
         m_transaction.reset(); // the old one died with its attachment
     if (!m_transaction) {
         Firebird::IAttachment* att = m_db.attachment();
-        m_transaction = fb::call([&](Firebird::ThrowStatusWrapper* st) {
+        auto handle = std::make_unique<Handle>();
+        handle->ref = fb::call([&](Firebird::ThrowStatusWrapper* st) {
             return fb::Ref<Firebird::ITransaction>(att->startTransaction(st, 0, nullptr));
         });
+        m_transaction = std::move(handle);
     }
-    return m_transaction.get();
+    return m_transaction->ref.get();
 }
 
 void IBTransaction::commitRetaining()
@@ -45,11 +57,10 @@ void IBTransaction::end() noexcept
     if (!m_transaction)
         return;
     fb::QuietStatus st;
-    m_transaction->commit(&st);
-    if (st.failed())
-        m_transaction.reset();
-    else
-        (void)m_transaction.release(); // commit() released it
+    m_transaction->ref->commit(&st);
+    if (!st.failed())
+        (void)m_transaction->ref.release(); // commit() released it
+    m_transaction.reset();
 }
 
 } // namespace kelpora

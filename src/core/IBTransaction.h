@@ -1,6 +1,10 @@
 #pragma once
 
-#include "FbClient.h"
+#include <memory>
+
+namespace Firebird {
+class ITransaction;
+}
 
 namespace kelpora {
 
@@ -16,7 +20,7 @@ public:
     IBTransaction(const IBTransaction&) = delete;
     IBTransaction& operator=(const IBTransaction&) = delete;
 
-    bool active() const { return bool(m_transaction); }
+    bool active() const;
     // Connects and starts when needed.
     Firebird::ITransaction* handle();
     void commitRetaining();
@@ -26,7 +30,8 @@ public:
 
 private:
     IBDatabase& m_db;
-    fb::Ref<Firebird::ITransaction> m_transaction;
+    struct Handle;
+    std::unique_ptr<Handle> m_transaction;
 };
 
 } // namespace kelpora

@@ -69,6 +69,17 @@ QByteArray encode(const QString& text)
 {
     if (text.isEmpty())
         return {};
+    // toUtf8() would quietly turn a lone surrogate into U+FFFD; name the real culprit.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ++i;
+        } else if (c.isSurrogate()) {
+            throw EncodingError(QStringLiteral("対になっていないサロゲート (U+%1) はシフトJISで保存できない文字です。"
+                                               "別の文字に置き換えてください。")
+                                    .arg(QString::number(c.unicode(), 16).toUpper()));
+        }
+    }
     QByteArray in = text.toUtf8();
     QByteArray out(in.size() + 8, Qt::Uninitialized); // CP932 is never longer than UTF-8
     char* src = in.data();

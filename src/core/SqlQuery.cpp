@@ -1,6 +1,7 @@
 #include "SqlQuery.h"
 
 #include "Error.h"
+#include "FbClient.h"
 #include "IBDatabase.h"
 #include "IBTransaction.h"
 #include "NamedParams.h"
@@ -329,21 +330,11 @@ struct SqlQuery::Impl {
     {
         if (nullAt(row, c))
             return {};
-        const unsigned char* v = rowData(row) + c.offset;
         switch (c.type) {
-        case SQL_VARYING: {
-            unsigned short len;
-            std::memcpy(&len, v, sizeof len);
-            return sjis::decode(reinterpret_cast<const char*>(v + sizeof len), len);
-        }
-        case SQL_TEXT: {
-            qsizetype len = qsizetype(c.length);
-            while (len > 0 && v[len - 1] == ' ')
-                --len;
-            return sjis::decode(reinterpret_cast<const char*>(v), len);
-        }
+        case SQL_VARYING:
+        case SQL_TEXT:
         case SQL_BLOB:
-            return sjis::decode(blobAt(row, c));
+            return sjis::decode(bytesAt(row, c));
         case SQL_SHORT:
         case SQL_LONG:
         case SQL_INT64:
@@ -352,6 +343,30 @@ struct SqlQuery::Impl {
             return QString::number(numberAt(row, c), 'f', -c.scale);
         default:
             return QString::number(numberAt(row, c));
+        }
+    }
+
+    QByteArray bytesAt(int row, const ColumnInfo& c) const
+    {
+        if (nullAt(row, c))
+            return {};
+        const unsigned char* v = rowData(row) + c.offset;
+        switch (c.type) {
+        case SQL_VARYING: {
+            unsigned short len;
+            std::memcpy(&len, v, sizeof len);
+            return QByteArray(reinterpret_cast<const char*>(v + sizeof len), len);
+        }
+        case SQL_TEXT: {
+            qsizetype len = qsizetype(c.length);
+            while (len > 0 && v[len - 1] == ' ')
+                --len;
+            return QByteArray(reinterpret_cast<const char*>(v), len);
+        }
+        case SQL_BLOB:
+            return blobAt(row, c);
+        default:
+            return sjis::encode(textAt(row, c));
         }
     }
 
@@ -408,12 +423,16 @@ QString SqlQuery::sqlText() const
 
 void SqlQuery::bindText(const QString& name, const QString& value)
 {
-    QByteArray bytes = sjis::encode(value);
-    if (bytes.size() > 32765)
+    bindTextBytes(name, sjis::encode(value));
+}
+
+void SqlQuery::bindTextBytes(const QString& name, const QByteArray& sjisBytes)
+{
+    if (sjisBytes.size() > 32765)
         throw EncodingError(QStringLiteral("文字列が長すぎます"));
     Binding& b = d->binding(name);
     b.kind = Binding::Kind::Text;
-    b.bytes = std::move(bytes);
+    b.bytes = sjisBytes;
 }
 
 void SqlQuery::bindInteger(const QString& name, qint32 value)
@@ -426,10 +445,14 @@ void SqlQuery::bindInteger(const QString& name, qint32 value)
 
 void SqlQuery::bindMemo(const QString& name, const QString& value)
 {
-    QByteArray bytes = sjis::encode(value);
+    bindMemoBytes(name, sjis::encode(value));
+}
+
+void SqlQuery::bindMemoBytes(const QString& name, const QByteArray& sjisBytes)
+{
     Binding& b = d->binding(name);
     b.kind = Binding::Kind::Memo;
-    b.bytes = std::move(bytes);
+    b.bytes = sjisBytes;
 }
 
 void SqlQuery::bindBlob(const QString& name, const QByteArray& bytes)
@@ -540,6 +563,11 @@ QByteArray SqlQuery::fieldBlob(const QString& column) const
     if (c.type != SQL_BLOB)
         throw ConversionError(QStringLiteral("%1 は BLOB ではありません").arg(c.name));
     return d->blobAt(d->current, c);
+}
+
+QByteArray SqlQuery::fieldBytes(const QString& column) const
+{
+    return d->bytesAt(d->current, d->column(column));
 }
 
 qint32 SqlQuery::aggregateInteger() const

@@ -36,6 +36,10 @@ public:
     void bindText(const QString& name, const QString& value);
     void bindInteger(const QString& name, qint32 value);
     void bindMemo(const QString& name, const QString& value);
+    // Shift-JIS bytes as they are, for text read from the database and written back
+    // untouched: re-encoding would not give the same bytes for every stored text.
+    void bindTextBytes(const QString& name, const QByteArray& sjisBytes);
+    void bindMemoBytes(const QString& name, const QByteArray& sjisBytes);
     void bindBlob(const QString& name, const QByteArray& bytes);
     void bindNull(const QString& name);
     QStringList paramNames() const;
@@ -54,6 +58,8 @@ public:
     QString fieldText(const QString& column) const;
     qint32 fieldInteger(const QString& column) const;
     QByteArray fieldBlob(const QString& column) const;
+    // The stored bytes of a text or memo column, undecoded; empty for NULL.
+    QByteArray fieldBytes(const QString& column) const;
     qint32 aggregateInteger() const; // first column of the first row; NULL reads 0
     QStringList columnNames() const;
     // Reading any row without moving, for the grid that shares this result set.

@@ -148,7 +148,9 @@ TEST_F(Correction, AFailedUpdateKeepsTheTypingSoItCanBeShortened)
     const QString tooLong = QStringLiteral("とても長い釣り場の名前です");
     retype(w->Edit_Place, tooLong);
     w->Btn_Teisei->click();
-    EXPECT_EQ(seams.messages.informed, QStringList{QStringLiteral("更新に失敗しました")});
+    // 13 full-width characters are 26 bytes of Shift-JIS; the column holds 20.
+    EXPECT_EQ(seams.messages.informed,
+        QStringList{QStringLiteral("更新に失敗しました\n「場所」が 6 バイト長すぎます（20 バイトまで、全角文字は 2 バイト）")});
     EXPECT_EQ(w->Edit_Place->text(), tooLong);
     EXPECT_TRUE(w->Btn_Teisei->isEnabled());
     EXPECT_EQ(stored().fieldText(QStringLiteral("BASYO")), QStringLiteral("館山"));

@@ -1,13 +1,24 @@
 #include "app/KelporaApplication.h"
+#include "core/SharedState.h"
 
 #include <gtest/gtest.h>
+
+namespace {
+
+// The shared values live for the whole process; every test starts from a fresh run's.
+class FreshSharedState : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { resetSharedState(); }
+};
+
+} // namespace
 
 // Every test process gets a (headless) application object, as the windows need one.
 int main(int argc, char** argv)
 {
-    qputenv(
-        "QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshSharedState);
     KelporaApplication app(argc, argv);
     KelporaApplication::installJapaneseFont();
     return RUN_ALL_TESTS();
