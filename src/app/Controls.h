@@ -26,9 +26,9 @@ enum class InputMethod { On, Off };
 
 // How the keyboard reaches a control.
 enum class Focus {
-    Tab,   // Tab and a click
+    Tab, // Tab and a click
     Click, // a click only
-    None,  // never: navigation buttons that must not steal the focus from a field
+    None, // never: navigation buttons that must not steal the focus from a field
 };
 
 struct Font {
@@ -38,8 +38,8 @@ struct Font {
 };
 
 // A label with no object name of its own, or with one when a window refers to it.
-QLabel* caption(QWidget* parent, const QString& text, QRect rect,
-    Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
+QLabel* caption(
+    QWidget* parent, const QString& text, QRect rect, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
 QLabel* label(QWidget* parent, const char* name, const QString& text, QRect rect, const Font& font = {},
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
 

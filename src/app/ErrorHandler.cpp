@@ -23,7 +23,8 @@ QString explained(const DbError& e)
         sentence = QStringLiteral("KELPORA.FDB に書き込む権限がありません。");
         break;
     case DbError::Cause::BookInUse:
-        sentence = QStringLiteral("KELPORA.FDB は別の KELPORA で開かれています。そちらを閉じてからもう一度お試しください。");
+        sentence
+            = QStringLiteral("KELPORA.FDB は別の KELPORA で開かれています。そちらを閉じてからもう一度お試しください。");
         break;
     }
     return sentence + u'\n' + e.text();

@@ -32,7 +32,7 @@ QMetaObject::Connection onEvent(Sender* sender, Signal signal, Receiver* receive
 }
 
 namespace detail {
-template <class F> struct Parameters : Parameters<decltype(&F::operator())> {};
+template <class F> struct Parameters : Parameters<decltype(&F::operator())> { };
 template <class C, class R, class... A> struct Parameters<R (C::*)(A...) const> {
     using Tuple = std::tuple<A...>;
 };

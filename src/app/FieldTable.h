@@ -25,21 +25,21 @@ namespace kelpora::kit {
 
 // How the display routine fills a field from the current row.
 enum class Shown {
-    None,       // not filled from the row
-    Text,       // text; NULL shows empty
-    Integer,    // decimal; NULL leaves the field empty
+    None, // not filled from the row
+    Text, // text; NULL shows empty
+    Integer, // decimal; NULL leaves the field empty
     AlwaysInteger, // decimal, NULL read as 0 (the record number)
-    Memo,       // lines split at CR LF
+    Memo, // lines split at CR LF
 };
 
 // How a statement's parameter par<COLUMN> is bound from the field.
 enum class Bound {
-    None,          // not bound by the table (the window binds it itself)
-    Text,          // always, also when empty
-    TextOrNull,    // NULL when empty
+    None, // not bound by the table (the window binds it itself)
+    Text, // always, also when empty
+    TextOrNull, // NULL when empty
     IntegerOrNull, // a decimal integer with an optional sign; NULL when empty
-    Integer,       // a decimal integer, always
-    MemoOrNull,    // lines joined by CR LF; NULL when empty
+    Integer, // a decimal integer, always
+    MemoOrNull, // lines joined by CR LF; NULL when empty
 };
 
 template <class W> struct Field {

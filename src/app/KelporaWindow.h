@@ -11,8 +11,8 @@ struct WindowSpec {
     enum class Placement { Screen, Owner };
     enum class Sizing { Fixed, FixedHeight, Resizable };
     enum class TitleButtons {
-        None,          // closed by its own buttons only
-        Close,         // may also be closed from its title bar
+        None, // closed by its own buttons only
+        Close, // may also be closed from its title bar
         MinimiseClose, // the main window
     };
 
@@ -46,7 +46,7 @@ public:
 
 protected:
     // The window's own show steps.
-    virtual void FormShow() {}
+    virtual void FormShow() { }
 
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;

@@ -20,8 +20,9 @@ using kelpora::kit::Font;
 using kelpora::kit::label;
 
 TMainF::TMainF(QWidget* parent)
-    : KelporaWindow(parent, {"MainF", QStringLiteral("釣果記録"), {395, 270}, WindowSpec::Placement::Screen,
-                                WindowSpec::Sizing::Fixed, WindowSpec::TitleButtons::MinimiseClose})
+    : KelporaWindow(parent,
+        {"MainF", QStringLiteral("釣果記録"), {395, 270}, WindowSpec::Placement::Screen, WindowSpec::Sizing::Fixed,
+            WindowSpec::TitleButtons::MinimiseClose})
 {
     const QColor blue(0, 0, 255);
     Label3 = label(this, "Label3", QStringLiteral("ＫＥＬＰＯＲＡ"), {24, 14, 210, 32}, {24, true, blue});

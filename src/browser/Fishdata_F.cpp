@@ -40,20 +40,20 @@ using E = QLineEdit* TFishdataF::*;
 
 constexpr int X0 = 8;
 
-constexpr Field text(E member, const char* name, const char* column, QRect rect, InputMethod input, Bound bound,
-    const char* label)
+constexpr Field text(
+    E member, const char* name, const char* column, QRect rect, InputMethod input, Bound bound, const char* label)
 {
     return Field{member, nullptr, nullptr, name, column, rect, input, Shown::Text, bound, label};
 }
 
 constexpr Field number(E member, const char* name, const char* column, QRect rect, const char* label)
 {
-    return Field{member, nullptr, nullptr, name, column, rect, InputMethod::Off, Shown::Integer, Bound::IntegerOrNull,
-        label};
+    return Field{
+        member, nullptr, nullptr, name, column, rect, InputMethod::Off, Shown::Integer, Bound::IntegerOrNull, label};
 }
 
-constexpr Field memo(QPlainTextEdit* TFishdataF::*member, const char* name, const char* column, QRect rect,
-    const char* label)
+constexpr Field memo(
+    QPlainTextEdit* TFishdataF::*member, const char* name, const char* column, QRect rect, const char* label)
 {
     return Field{nullptr, member, nullptr, name, column, rect, InputMethod::On, Shown::Memo, Bound::MemoOrNull, label};
 }
@@ -65,8 +65,8 @@ constexpr InputMethod Off = InputMethod::Off;
 
 // In the order of the correction's parameters; Edit_No is the record the statement names.
 constexpr std::array kFields{
-    Field{&TFishdataF::Edit_No, nullptr, nullptr, "Edit_No", "CODENO", {X0 + 26, 52, 50, 22}, Off,
-        Shown::AlwaysInteger, Bound::Integer, "Ｎｏ"},
+    Field{&TFishdataF::Edit_No, nullptr, nullptr, "Edit_No", "CODENO", {X0 + 26, 52, 50, 22}, Off, Shown::AlwaysInteger,
+        Bound::Integer, "Ｎｏ"},
     text(&TFishdataF::Edit_Day, "Edit_Day", "DAY_DATA", {X0 + 106, 52, 78, 22}, Off, T, "日付"),
     text(&TFishdataF::Edit_Tenki, "Edit_Tenki", "TENNKI", {X0 + 214, 52, 68, 22}, On, T, "天候"),
     text(&TFishdataF::Edit_Fune, "Edit_Fune", "FUNE", {X0 + 194, 80, 88, 22}, On, T, "ポイント"),
@@ -129,8 +129,7 @@ QStringList TFishdataF::updateLines()
     };
 }
 
-TFishdataF::TFishdataF(QWidget* owner)
-    : KelporaWindow(owner, {"FishdataF", QStringLiteral("釣果記録"), {947, 670}})
+TFishdataF::TFishdataF(QWidget* owner) : KelporaWindow(owner, {"FishdataF", QStringLiteral("釣果記録"), {947, 670}})
 {
     IBSQL_2 = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL_2->setObjectName(QStringLiteral("IBSQL_2"));
@@ -188,7 +187,8 @@ void TFishdataF::buildCaptions()
 void TFishdataF::buildPictures()
 {
     using Mode = ImageArea::DisplayMode;
-    kit::picturePanel(this, QStringLiteral("潮位"), QStringLiteral("潮位は Click して拡大表示が可能"), {298, 48, 341, 256});
+    kit::picturePanel(
+        this, QStringLiteral("潮位"), QStringLiteral("潮位は Click して拡大表示が可能"), {298, 48, 341, 256});
     Image_Shio = kit::imageArea(this, "Image_Shio", {302, 52, 333, 248}, Mode::ProportionalCentred);
     kit::picturePanel(this, QStringLiteral("地図・仕掛図など"), QStringLiteral("地図は Click して拡大表示が可能"),
         {298, 310, 341, 258});

@@ -22,7 +22,7 @@ public:
     // is told in Japanese above the client's own English text.
     enum class Cause { Other, NoBook, NotABook, NoPermission, BookInUse };
 
-    explicit DbError(const QString& text, Cause cause = Cause::Other) : Error(text), m_cause(cause) {}
+    explicit DbError(const QString& text, Cause cause = Cause::Other) : Error(text), m_cause(cause) { }
     Cause cause() const noexcept { return m_cause; }
 
 private:

@@ -6,8 +6,7 @@ TFishDataIn* FishDataIn = nullptr;
 
 using kelpora::ImageArea;
 
-TFishDataIn::TFishDataIn(QWidget* owner)
-    : KelporaWindow(owner, {"FishDataIn", QStringLiteral("釣果記録"), {956, 683}})
+TFishDataIn::TFishDataIn(QWidget* owner) : KelporaWindow(owner, {"FishDataIn", QStringLiteral("釣果記録"), {956, 683}})
 {
     using Mode = ImageArea::DisplayMode;
     Image_Shio = kelpora::kit::imageArea(this, "Image_Shio", {480, 60, 333, 248}, Mode::ProportionalCentred);

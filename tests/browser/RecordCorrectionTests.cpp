@@ -150,7 +150,8 @@ TEST_F(Correction, AFailedUpdateKeepsTheTypingSoItCanBeShortened)
     w->Btn_Teisei->click();
     // 13 full-width characters are 26 bytes of Shift-JIS; the column holds 20.
     EXPECT_EQ(seams.messages.informed,
-        QStringList{QStringLiteral("更新に失敗しました\n「場所」が 6 バイト長すぎます（20 バイトまで、全角文字は 2 バイト）")});
+        QStringList{
+            QStringLiteral("更新に失敗しました\n「場所」が 6 バイト長すぎます（20 バイトまで、全角文字は 2 バイト）")});
     EXPECT_EQ(w->Edit_Place->text(), tooLong);
     EXPECT_TRUE(w->Btn_Teisei->isEnabled());
     EXPECT_EQ(stored().fieldText(QStringLiteral("BASYO")), QStringLiteral("館山"));
@@ -179,4 +180,61 @@ TEST_F(Correction, ReloadingDiscardsTheTypingWithoutAsking)
     EXPECT_EQ(w->Edit_Tenki->text(), QStringLiteral("晴れ"));
     EXPECT_FALSE(w->Btn_Teisei->isEnabled());
     EXPECT_TRUE(seams.messages.questions.isEmpty());
+}
+
+TEST_F(Correction, NumbersAreDecimalIntegersWithNothingAround)
+{
+    for (const QString& typed : {QStringLiteral(" 12 "), QStringLiteral("１２"), QStringLiteral("12a")}) {
+        seams.messages.errors.clear();
+        retype(w->Edit_F1_kazu, typed);
+        w->Btn_Teisei->click();
+        ASSERT_EQ(seams.messages.errors.size(), 1) << typed.toStdString();
+        EXPECT_TRUE(seams.messages.errors[0].contains(QStringLiteral("魚種１の数")));
+        EXPECT_TRUE(w->correcting());
+        EXPECT_EQ(stored().fieldInteger(QStringLiteral("FISH1_KAZU")), 12);
+    }
+    retype(w->Edit_F1_kazu, QStringLiteral("+7"));
+    w->Btn_Teisei->click();
+    EXPECT_EQ(stored().fieldInteger(QStringLiteral("FISH1_KAZU")), 7);
+}
+
+namespace {
+
+// Text written by another program: bytes that are not Shift-JIS at all in TENNKI, and
+// the NEC duplicate of "∵" (87 9A; the same character is normally 81 E6) in FUNE.
+void storeForeignBytes(TDM1& dm)
+{
+    kelpora::SqlQuery q(dm.IBDB2, dm.IBTr2);
+    q.addSql(QStringLiteral("update FISH_DATA set TENNKI = :parT, FUNE = :parF where CODENO = 2"));
+    q.bindTextBytes(QStringLiteral("parT"), QByteArray("\x80\x80", 2));
+    q.bindTextBytes(QStringLiteral("parF"), QByteArray("\x87\x9A", 2));
+    q.execute();
+    dm.IBTr2.commitRetaining();
+}
+
+} // namespace
+
+TEST_F(Correction, UntouchedFieldsAreWrittenBackAsTheyWereRead)
+{
+    storeForeignBytes(db.dm());
+    w->Btn_All_Show->click();
+    EXPECT_EQ(w->Edit_Tenki->text(), QString(2, QChar::ReplacementCharacter));
+    EXPECT_EQ(w->Edit_Fune->text(), QStringLiteral("∵"));
+
+    retype(w->Edit_F1, QStringLiteral("マアジ"));
+    w->Btn_Teisei->click();
+    ASSERT_TRUE(seams.messages.errors.isEmpty()) << qPrintable(seams.messages.errors.join(u'|'));
+    EXPECT_EQ(stored().fieldText(QStringLiteral("FISH1")), QStringLiteral("マアジ"));
+    EXPECT_EQ(stored().fieldBytes(QStringLiteral("TENNKI")), QByteArray("\x80\x80", 2));
+    EXPECT_EQ(stored().fieldBytes(QStringLiteral("FUNE")), QByteArray("\x87\x9A", 2));
+
+    // Typing into the unreadable field itself: the refusal says which field it is.
+    w->Edit_Tenki->end(false);
+    QTest::keyClicks(w->Edit_Tenki, QStringLiteral("x"));
+    w->Btn_Teisei->click();
+    ASSERT_EQ(seams.messages.errors.size(), 1);
+    EXPECT_TRUE(seams.messages.errors[0].startsWith(QStringLiteral("「天候」")))
+        << qPrintable(seams.messages.errors[0]);
+    EXPECT_TRUE(w->correcting());
+    EXPECT_EQ(stored().fieldBytes(QStringLiteral("TENNKI")), QByteArray("\x80\x80", 2));
 }

@@ -245,6 +245,26 @@ TEST(Writes, AFailingWriteKeepsEarlierWritesAndTheTransactionUsable)
     EXPECT_EQ(TempDatabase::countRows(db.path(), QStringLiteral("where BASYO = '館山'")), 1);
 }
 
+TEST(Writes, AFailureThatIsNotTheDatabasesStillGetsTheMessageAndTheRollback)
+{
+    ScriptedSeams seams;
+    TempDatabase db;
+    insertRecord(db.dm(), 1, QStringLiteral("館山"));
+
+    // The statement text itself cannot be sent (no Shift-JIS form): the data layer's
+    // own error, not the server's, and it comes after an earlier uncommitted change.
+    SqlQuery pending(db.dm().IBDB2, db.dm().IBTr2);
+    pending.addSql(QStringLiteral("update FISH_DATA set BASYO = '富津' where CODENO = 1"));
+    pending.execute();
+    SqlQuery w(db.dm().IBDB2, db.dm().IBTr2);
+    w.addSql(QStringLiteral("update FISH_DATA set BASYO = '🐟' where CODENO = 1"));
+    EXPECT_FALSE(db.dm().guardedWrite(w, QStringLiteral("更新に失敗しました")));
+    EXPECT_EQ(seams.messages.informed, QStringList{QStringLiteral("更新に失敗しました")});
+
+    db.dm().IBDB2.close();
+    EXPECT_EQ(TempDatabase::countRows(db.path(), QStringLiteral("where BASYO = '館山'")), 1);
+}
+
 TEST(Connection, MissingFileGivesTheClientsMessageAndTheNextStatementRetries)
 {
     ScriptedSeams seams;

@@ -39,6 +39,9 @@ TEST(ShiftJis, CharactersWithoutAShiftJisFormAreRefusedByName)
         {QStringLiteral("𠮷"), QStringLiteral("𠮷")},
         {QStringLiteral("魚🐟"), QStringLiteral("🐟")},
         {QStringLiteral("한글"), QStringLiteral("한")},
+        // A lone surrogate (pasted, or cut from a pair) is named by its code, never stored as "?".
+        {QStringLiteral("釣") + QChar(0xD83D), QStringLiteral("D83D")},
+        {QString(QChar(0xDC1F)) + QStringLiteral("a"), QStringLiteral("DC1F")},
     };
     for (const auto& [text, culprit] : cases) {
         try {
