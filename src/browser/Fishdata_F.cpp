@@ -259,6 +259,9 @@ void TFishdataF::connectHandlers()
     onEvent(Btn_Return, &QPushButton::clicked, this, &TFishdataF::Btn_ReturnClick);
     onEvent(Btn_Teisei, &QPushButton::clicked, this, &TFishdataF::Btn_TeiseiClick);
     onEvent(Btn_No, &QPushButton::clicked, this, &TFishdataF::Btn_NoClick);
+    // Only the user's choice starts a search: activated never fires for setCurrentIndex().
+    onEvent(CBox_Kensaku, &QComboBox::activated, this, &TFishdataF::CBox_KensakuChange);
+    onEvent(Btn_All_2, &QPushButton::clicked, this, &TFishdataF::Btn_All_2Click);
     for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
         onEvent(photo, &ImageArea::doubleClicked, this, &TFishdataF::Image_PhotoDblClick);
     onEvent(Image_Shio, &ImageArea::doubleClicked, this, &TFishdataF::Image_ShioDblClick);
