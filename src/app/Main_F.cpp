@@ -5,6 +5,7 @@
 #include "app/ModalRunner.h"
 #include "core/SharedState.h"
 #include "browser/Fishdata_F.h"
+#include "maintenance/Mente_F.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -65,7 +66,9 @@ void TMainF::Btn_Data_InClick()
 }
 
 void TMainF::Btn_MenteClick()
-{ }
+{
+    kelpora::openModal(this, MenteF);
+}
 
 void TMainF::BitBtn_CloseClick()
 {

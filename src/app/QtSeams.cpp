@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
+#include <QPushButton>
 
 namespace {
 
@@ -33,11 +34,17 @@ public:
             QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok, activeWindow());
         box.exec();
     }
+    // Every question guards something that cannot be undone, so Enter or Escape
+    // pressed without reading answers "いいえ".
     bool confirm(const QString& text) override
     {
-        return QMessageBox::question(
-                   activeWindow(), QApplication::applicationDisplayName(), text, QMessageBox::Yes | QMessageBox::No)
-            == QMessageBox::Yes;
+        QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+            QMessageBox::Yes | QMessageBox::No, activeWindow());
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
     }
 };
 

@@ -25,15 +25,16 @@ int runKelpora(int argc, char** argv, const std::function<void()>& started)
 
     TMainF mainMenu;
     MainF = &mainMenu;
-    TKensaku_2_F valuePicker;
-    Kensaku_2_F = &valuePicker;
+    // Made hidden with no search kind set, so it reads nothing. It stays out of the
+    // Kensaku_2_F reference: every search opens a picker of its own in that reference,
+    // and one that failed while being made must not take this one down with it.
+    const TKensaku_2_F idlePicker(nullptr);
 
     mainMenu.show();
     if (started)
         QTimer::singleShot(0, &mainMenu, [&started] { guarded(started); });
     const int rc = app.exec();
 
-    Kensaku_2_F = nullptr;
     MainF = nullptr;
     // Ends the transaction and detaches, so the file is released before we return.
     dataModule.IBDB2.close();

@@ -226,9 +226,9 @@ void TFishdataF::buildButtons()
     Btn_worksheet = button(show, "Btn_worksheet", QStringLiteral("ワークシート"), {148, 26, 124, 32}, NoFocus);
 
     QGroupBox* search = kit::group(this, nullptr, QStringLiteral("検索"), {652, 132, 286, 104});
-    Label_kensaku = kit::label(search, "Label_kensaku", QStringLiteral("検索"), {12, 22, 260, 18});
-    Btn_All_2 = button(search, "Btn_All_2", QStringLiteral("全件表示"), {12, 62, 124, 32}, NoFocus);
-    CBox_Kensaku = kit::comboBox(search, "CBox_Kensaku", {148, 64, 124, 28}, NoFocus);
+    Label_kensaku = kit::label(search, "Label_kensaku", QStringLiteral("検索"), {12, 20, 260, 18});
+    Btn_All_2 = button(search, "Btn_All_2", QStringLiteral("全件表示"), {12, 40, 124, 28}, NoFocus);
+    CBox_Kensaku = kit::comboBox(search, "CBox_Kensaku", {12, 72, 124, 26}, NoFocus);
     CBox_Kensaku->addItems({QStringLiteral("全体"), QStringLiteral("魚種"), QStringLiteral("場所"),
         QStringLiteral("ﾎﾟｲﾝﾄ"), QStringLiteral("月")});
 
@@ -259,6 +259,9 @@ void TFishdataF::connectHandlers()
     onEvent(Btn_Return, &QPushButton::clicked, this, &TFishdataF::Btn_ReturnClick);
     onEvent(Btn_Teisei, &QPushButton::clicked, this, &TFishdataF::Btn_TeiseiClick);
     onEvent(Btn_No, &QPushButton::clicked, this, &TFishdataF::Btn_NoClick);
+    // Only the user's choice starts a search: activated never fires for setCurrentIndex().
+    onEvent(CBox_Kensaku, &QComboBox::activated, this, &TFishdataF::CBox_KensakuChange);
+    onEvent(Btn_All_2, &QPushButton::clicked, this, &TFishdataF::Btn_All_2Click);
     for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
         onEvent(photo, &ImageArea::doubleClicked, this, &TFishdataF::Image_PhotoDblClick);
     onEvent(Image_Shio, &ImageArea::doubleClicked, this, &TFishdataF::Image_ShioDblClick);

@@ -30,6 +30,10 @@ public:
     static kelpora::kit::FieldTable<TFishdataF> fields();
     // The correction statement, line by line.
     static QStringList updateLines();
+    // The search statement of a search kind (Serch_Kind), line by line, and the name
+    // of its parameter.
+    static QStringList searchLines(int serchKind);
+    static QString searchParameter(int serchKind);
 
     // --- record fields ---
     QLineEdit* Edit_No = nullptr;
@@ -100,6 +104,8 @@ public:
     void ClearRoutine();
     void LoadAllRecords();
     void DisplayRoutine();
+    void ValueSearch();
+    void MonthSearch();
     bool correcting() const;
 
     // Event handlers.
@@ -120,6 +126,8 @@ public:
     void Btn_ReturnClick();
     void Btn_TeiseiClick();
     void Btn_NoClick();
+    void CBox_KensakuChange(int index);
+    void Btn_All_2Click();
 
 protected:
     void FormShow() override;
@@ -135,6 +143,7 @@ private:
     void showPictures();
     bool runUpdate();
     bool hasRecord() const;
+    void runSearch(int serchKind, const QString& value);
 
     std::unique_ptr<kelpora::DataSource> m_dataSource;
     std::vector<QPushButton*> m_navigation;

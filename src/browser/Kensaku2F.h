@@ -1,13 +1,42 @@
 #pragma once
 
-#include <QDialog>
+#include "app/KelporaWindow.h"
 
-// The value search picker. It lives for the whole run, created hidden at start-up;
-// with no search kind set it runs no query.
-class TKensaku_2_F : public QDialog {
+#include <QStringList>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace kelpora {
+class SqlQuery;
+}
+
+// The value search picker: offers the species, places or points already stored and
+// hands the one chosen to the browser's search through Serch_Tuki. Which list it
+// offers is decided by Serch_Kind when it is created; with none set it reads nothing,
+// which is how the instance made at start-up stays idle.
+class TKensaku_2_F : public kelpora::KelporaWindow {
     Q_OBJECT
 public:
-    explicit TKensaku_2_F(QWidget* parent = nullptr);
+    explicit TKensaku_2_F(QWidget* owner = nullptr);
+
+    // The statement that lists the values of a search kind, line by line; empty for a
+    // kind that has no list.
+    static QStringList listLines(int serchKind);
+    // The text shown when no value is stored.
+    static QString noValueItem();
+
+    QLabel* Label_Serch = nullptr;
+    QComboBox* CBox_Serch = nullptr;
+    QPushButton* Btn_Close = nullptr;
+    kelpora::SqlQuery* IBSQL = nullptr;
+
+    void CBox_SerchChange(int index);
+    void Btn_CloseClick();
+
+private:
+    void fillList(const QString& column);
 };
 
 extern TKensaku_2_F* Kensaku_2_F;

@@ -49,6 +49,16 @@ QVariant ResultSetModel::headerData(int section, Qt::Orientation orientation, in
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
+bool ResultSetModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role)
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= int(m_columns.size())
+        || (role != Qt::EditRole && role != Qt::DisplayRole))
+        return false;
+    m_columns[size_t(section)].title = value.toString();
+    emit headerDataChanged(orientation, section, section);
+    return true;
+}
+
 Qt::ItemFlags ResultSetModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
