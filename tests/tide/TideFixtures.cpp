@@ -7,52 +7,19 @@
 
 #include <QBuffer>
 #include <QPainter>
-#include <QRect>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
 
-#include <cmath>
-#include <numbers>
-
-void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
-void PrintTo(const QSize& size, std::ostream* os)
-{
-    *os << size.width() << " x " << size.height();
-}
-
-void PrintTo(const QRect& rect, std::ostream* os)
-{
-    *os << "(" << rect.x() << ", " << rect.y() << ", " << rect.width() << " x " << rect.height() << ")";
-}
-
-void PrintTo(const QPoint& point, std::ostream* os)
-{
-    *os << "(" << point.x() << ", " << point.y() << ")";
-}
-
 namespace kelpora::testing {
 
-QImage tideChart(int width, int height, int seed)
+QImage tideChart(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB888);
-    image.fill(QColor(250, 250, 240 - seed % 40));
+    image.fill(QColor(250, 250, 235));
     QPainter p(&image);
-    p.setPen(QPen(QColor(200, 200, 200), 1));
-    for (int x = 0; x < width; x += width / 24 + 1)
-        p.drawLine(x, 0, x, height);
     p.setPen(QPen(QColor(0, 90, 160), 2));
-    QPointF last(0, height / 2.0);
-    for (int x = 1; x < width; ++x) {
-        const double phase = 2 * std::numbers::pi * (x + seed * 7) / (width / 1.9);
-        const QPointF next(x, height / 2.0 + height / 3.0 * std::sin(phase));
-        p.drawLine(last, next);
-        last = next;
-    }
+    p.drawEllipse(QRect(0, height / 6, width, height * 2 / 3));
     return image;
 }
 
@@ -67,63 +34,56 @@ QByteArray bmpFile(const QImage& image)
 
 QByteArray jpegFile(const QImage& image)
 {
-    return JpegCodec::encode(image.convertToFormat(QImage::Format_RGB888));
+    return JpegCodec::encode(image);
 }
 
 void insertChartRecord(TDM1& dm, int code, const QByteArray& chart, const Marks& marks)
 {
     insertMinimal(dm, code);
-    SqlQuery q(dm.IBDB2, dm.IBTr2);
     QString sets = QStringLiteral("SHIO_ZU = :parSHIO_ZU");
-    for (int n = 1; n <= 6; ++n)
-        sets += QStringLiteral(", NEW_%1_S = %2, NEW_%1_E = %3")
-                    .arg(n)
-                    .arg(marks[size_t(2 * n - 2)])
-                    .arg(marks[size_t(2 * n - 1)]);
+    for (size_t i = 0; i < marks.size(); ++i)
+        sets += QStringLiteral(", NEW_%1_%2 = %3").arg(i / 2 + 1).arg(QChar(i % 2 ? u'E' : u'S')).arg(marks[i]);
+    SqlQuery q(dm.IBDB2, dm.IBTr2);
     q.addSql(QStringLiteral("update FISH_DATA set %1 where CODENO = %2").arg(sets).arg(code));
-    if (chart.isEmpty())
-        q.bindNull(QStringLiteral("parSHIO_ZU"));
-    else
+    if (!chart.isEmpty())
         q.bindBlob(QStringLiteral("parSHIO_ZU"), chart);
     q.execute();
     dm.IBTr2.commitRetaining();
 }
 
+namespace {
+
+struct OwnConnection {
+    explicit OwnConnection(const QString& path) : db(TDM1::connectionParams()), tr(db), q(db, tr)
+    {
+        db.setDatabaseName(path);
+        db.setDefaultTransaction(&tr);
+    }
+    IBDatabase db;
+    IBTransaction tr;
+    SqlQuery q;
+};
+
+} // namespace
+
 StoredChart readStored(const QString& databasePath, int code)
 {
-    IBDatabase db(TDM1::connectionParams());
-    db.setDatabaseName(databasePath);
-    IBTransaction tr(db);
-    db.setDefaultTransaction(&tr);
-    SqlQuery q(db, tr);
-    q.addSql(QStringLiteral("select * from FISH_DATA where CODENO = %1").arg(code));
-    q.open();
+    OwnConnection c(databasePath);
+    c.q.addSql(QStringLiteral("select * from FISH_DATA where CODENO = %1").arg(code));
+    c.q.open();
     StoredChart stored;
-    if (q.isEmpty())
-        return stored;
-    stored.found = true;
-    stored.chart = q.fieldBlob(QStringLiteral("SHIO_ZU"));
-    for (int n = 1; n <= 6; ++n) {
-        stored.marks[size_t(2 * n - 2)] = q.fieldInteger(QStringLiteral("NEW_%1_S").arg(n));
-        stored.marks[size_t(2 * n - 1)] = q.fieldInteger(QStringLiteral("NEW_%1_E").arg(n));
-    }
-    for (int n = 1; n <= 3; ++n) {
-        stored.reserved[size_t(2 * n - 2)] = q.fieldInteger(QStringLiteral("TIME%1_START").arg(n));
-        stored.reserved[size_t(2 * n - 1)] = q.fieldInteger(QStringLiteral("TIME%1_END").arg(n));
-    }
+    stored.chart = c.q.fieldBlob(QStringLiteral("SHIO_ZU"));
+    for (size_t i = 0; i < stored.marks.size(); ++i)
+        stored.marks[i] = c.q.fieldInteger(QStringLiteral("NEW_%1_%2").arg(i / 2 + 1).arg(QChar(i % 2 ? u'E' : u'S')));
     return stored;
 }
 
 void runStatement(const QString& databasePath, const QString& sql)
 {
-    IBDatabase db(TDM1::connectionParams());
-    db.setDatabaseName(databasePath);
-    IBTransaction tr(db);
-    db.setDefaultTransaction(&tr);
-    SqlQuery q(db, tr);
-    q.addSql(sql);
-    q.execute();
-    tr.commitRetaining();
+    OwnConnection c(databasePath);
+    c.q.addSql(sql);
+    c.q.execute();
+    c.tr.commitRetaining();
 }
 
 void pressAt(QWidget* window, Qt::MouseButton button, QPoint pos, Qt::KeyboardModifiers modifiers)
