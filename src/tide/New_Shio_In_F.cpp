@@ -179,6 +179,14 @@ void TNew_Shio_InF::buildMarkControls()
     Btn_O_2 = button(p, "Btn_O_2", QStringLiteral("-"), {55, 184, 42, 28});
     Btn_O_3 = button(p, "Btn_O_3", QStringLiteral("-"), {104, 184, 42, 28});
 
+    // The blue headings grey out with the rest while the marks cannot be used yet.
+    for (QLabel* title : {Label_A, Label_AA}) {
+        QPalette greyed = title->palette();
+        greyed.setColor(
+            QPalette::Disabled, QPalette::WindowText, palette().color(QPalette::Disabled, QPalette::WindowText));
+        title->setPalette(greyed);
+    }
+
     QPushButton* selects[6] = {S_Btn_1, S_Btn_2, S_Btn_3, S_Btn_3__, S_Btn_2__, S_Btn_1__};
     QPushButton* hides[6] = {Btn_S00, Btn_S01, Btn_S02, Btn_O_1, Btn_O_2, Btn_O_3};
     for (int i = 0; i < 6; ++i) {
