@@ -12,6 +12,8 @@
 #include "core/SqlQuery.h"
 #include "pictures/ImageArea.h"
 #include "pictures/PictureStore.h"
+#include "tide/New_Shio_In_F.h"
+#include "tide/Shio_New_F.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -461,7 +463,14 @@ void TFishdataF::Btn_worksheetClick()
 // The tide chart editor, the map input and the photo viewer are opened from here
 // once they exist; until then their buttons do nothing.
 void TFishdataF::But_CyouiClick()
-{ }
+{
+    Mode_Flg = kOldFlg;
+    const QString key = IBSQL_2->positionKey();
+    kelpora::openModal(this, New_Shio_InF);
+    // The same statement again, so a search result stays what is shown.
+    reopenAt(key);
+    DisplayRoutine();
+}
 
 void TFishdataF::Btn_ChizuClick()
 { }
@@ -475,7 +484,11 @@ void TFishdataF::Image_PhotoDblClick()
 }
 
 void TFishdataF::Image_ShioDblClick()
-{ }
+{
+    if (!hasRecord() || IBSQL_2->isNull(QStringLiteral("SHIO_ZU")))
+        return;
+    kelpora::openModal(this, Shio_NewF);
+}
 
 void TFishdataF::Image_MapDblClick()
 { }
