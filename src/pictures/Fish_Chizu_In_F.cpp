@@ -127,11 +127,15 @@ void TFish_Chizu_InF::FormShow()
 void TFish_Chizu_InF::showBrowserMap()
 {
     const Picture picture = FishdataF ? FishdataF->Image_Map->picture() : Picture();
-    try {
-        if (picture.isNull())
-            throw kelpora::PictureError(QString());
-        (void)picture.pixels(); // the area shows it at full size, and confirming re-encodes it
-    } catch (const kelpora::PictureError&) {
+    bool readable = !picture.isNull();
+    if (readable) {
+        try {
+            (void)picture.pixels(); // the area shows it at full size, and confirming re-encodes it
+        } catch (const kelpora::PictureError&) {
+            readable = false;
+        }
+    }
+    if (!readable) {
         m_storedUnreadable = true;
         return;
     }
