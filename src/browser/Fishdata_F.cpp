@@ -10,7 +10,10 @@
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
+#include "pictures/Fish_Chizu_In_F.h"
 #include "pictures/ImageArea.h"
+#include "pictures/Map_F.h"
+#include "pictures/Photo_Big_F.h"
 #include "pictures/PictureStore.h"
 #include "tide/New_Shio_In_F.h"
 #include "tide/Shio_New_F.h"
@@ -460,8 +463,8 @@ void TFishdataF::Btn_worksheetClick()
     DisplayRoutine();
 }
 
-// The tide chart editor, the map input and the photo viewer are opened from here
-// once they exist; until then their buttons do nothing.
+// The tide chart editor is opened from here once it exists; until then its button
+// does nothing.
 void TFishdataF::But_CyouiClick()
 {
     Mode_Flg = kOldFlg;
@@ -473,14 +476,36 @@ void TFishdataF::But_CyouiClick()
 }
 
 void TFishdataF::Btn_ChizuClick()
-{ }
+{
+    Mode_Flg = kOldFlg;
+    const QString key = IBSQL_2->positionKey();
+    kelpora::openModal(this, Fish_Chizu_InF);
+    reopenAt(key);
+    DisplayRoutine();
+}
 
+// Back from the viewer the same statement runs again, so a search stays in force and
+// the saved key is the same record; reloading every record would put the key on
+// whatever record has that ordinal in the full list.
 void TFishdataF::Btn_PhotoClick()
-{ }
+{
+    Photo_Mark = IBSQL_2->positionKey();
+    kelpora::openModal(this, Photo_BigF);
+    reopenAt(Photo_Mark);
+    DisplayRoutine();
+}
 
 void TFishdataF::Image_PhotoDblClick()
 {
     Photo_Mark = IBSQL_2->positionKey();
+    if (!hasRecord())
+        return;
+    for (int slot = 1; slot <= 4; ++slot) {
+        if (!IBSQL_2->isNull(QStringLiteral("PHOTO%1").arg(slot))) {
+            Btn_PhotoClick();
+            return;
+        }
+    }
 }
 
 void TFishdataF::Image_ShioDblClick()
@@ -491,7 +516,11 @@ void TFishdataF::Image_ShioDblClick()
 }
 
 void TFishdataF::Image_MapDblClick()
-{ }
+{
+    if (!hasRecord() || IBSQL_2->isNull(QStringLiteral("CHIZU")))
+        return;
+    kelpora::openModal(this, MapF);
+}
 
 void TFishdataF::Btn_ReturnClick()
 {

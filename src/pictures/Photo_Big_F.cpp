@@ -1,0 +1,199 @@
+#include "pictures/Photo_Big_F.h"
+
+#include "app/Controls.h"
+#include "app/ErrorHandler.h"
+#include "app/FieldTable.h"
+#include "app/ModalRunner.h"
+#include "browser/Fishdata_F.h"
+#include "core/DM_1.h"
+#include "core/Seams.h"
+#include "core/SharedState.h"
+#include "core/SqlQuery.h"
+#include "pictures/ImageArea.h"
+#include "pictures/PictureStore.h"
+#include "pictures/Photo_F.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+TPhoto_BigF* Photo_BigF = nullptr;
+
+using kelpora::ImageArea;
+namespace kit = kelpora::kit;
+
+const std::array<QRect, 4> TPhoto_BigF::kHome{
+    QRect(8, 16, 402, 302), QRect(416, 16, 402, 302), QRect(8, 328, 402, 302), QRect(416, 328, 402, 302)};
+const QRect TPhoto_BigF::kEnlarged(8, 16, 802, 602);
+
+namespace {
+
+constexpr int kHomeWidth = 402;
+
+// The image area fills the panel inside its one-pixel border.
+void place(QFrame* panel, ImageArea* image, const QRect& bounds)
+{
+    panel->setGeometry(bounds);
+    image->setGeometry(1, 1, bounds.width() - 2, bounds.height() - 2);
+}
+
+} // namespace
+
+QStringList TPhoto_BigF::readLines()
+{
+    return {
+        QStringLiteral(" select PHOTO1 , PHOTO2 , PHOTO3 , PHOTO4 "),
+        QStringLiteral(" from FISH_DATA where CODENO = :parCODE   "),
+    };
+}
+
+TPhoto_BigF::TPhoto_BigF(QWidget* owner)
+    : KelporaWindow(owner,
+        {"Photo_BigF", QStringLiteral("拡大写真　ダブルクリックすると拡大します"), {955, 683},
+            kelpora::WindowSpec::Placement::Screen, kelpora::WindowSpec::Sizing::FixedHeight,
+            kelpora::WindowSpec::TitleButtons::Close})
+{
+    IBSQL_Photo = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
+    IBSQL_Photo->setObjectName(QStringLiteral("IBSQL_Photo"));
+    buildPanels();
+    buildSide();
+}
+
+TPhoto_BigF::~TPhoto_BigF() = default;
+
+void TPhoto_BigF::buildPanels()
+{
+    QFrame** panels[4] = {&Panel_AA, &Panel_BB, &Panel_CC, &Panel_DD};
+    ImageArea** images[4] = {&Image_AA, &Image_BB, &Image_CC, &Image_DD};
+    const char* panelNames[4] = {"Panel_AA", "Panel_BB", "Panel_CC", "Panel_DD"};
+    const char* imageNames[4] = {"Image_AA", "Image_BB", "Image_CC", "Image_DD"};
+    for (int i = 0; i < 4; ++i) {
+        auto* panel = new QFrame(this);
+        panel->setObjectName(QLatin1String(panelNames[i]));
+        panel->setFrameShape(QFrame::Box);
+        panel->setLineWidth(1);
+        panel->setAutoFillBackground(true);
+        QPalette palette = panel->palette();
+        palette.setColor(QPalette::Window, QColor(170, 211, 249));
+        palette.setColor(QPalette::WindowText, Qt::black);
+        panel->setPalette(palette);
+        ImageArea* image = kit::imageArea(panel, imageNames[i], {}, ImageArea::DisplayMode::ProportionalCentred);
+        place(panel, image, kHome[size_t(i)]);
+        *panels[i] = panel;
+        *images[i] = image;
+        m_panels[size_t(i)] = panel;
+        m_images[size_t(i)] = image;
+        kelpora::onEvent(image, &ImageArea::doubleClicked, this, [this, i] { Image_DblClick(i); });
+        kelpora::onEvent(
+            image, &ImageArea::decodeFailed, this, [this, i](const QString& text) { decodeFailed(i, text); });
+    }
+}
+
+void TPhoto_BigF::buildSide()
+{
+    constexpr int x = 834;
+    Button1 = kit::button(this, "Button1", QStringLiteral("戻　る"), {x, 16, 112, 34});
+    Label3 = kit::label(this, "Label3", QStringLiteral("CODENo"), {x, 70, 112, 18});
+    Label_Code = kit::label(this, "Label_Code", QString(), {x, 90, 112, 26}, {18, true, {}});
+
+    QFrame* frame = kit::panel(this, nullptr, {x, 140, 112, 196});
+    Label1 = kit::label(frame, "Label1", QStringLiteral("写真の編集"), {0, 6, 112, 20}, {}, Qt::AlignCenter);
+    QPushButton** buttons[4] = {&Btn_No1, &Btn_No2, &Btn_No3, &Btn_No4};
+    const char* names[4] = {"Btn_No1", "Btn_No2", "Btn_No3", "Btn_No4"};
+    for (int i = 0; i < 4; ++i) {
+        QPushButton* b = kit::button(frame, names[i], QString::number(i + 1), {16, 34 + i * 40, 80, 32});
+        *buttons[i] = b;
+        kelpora::onEvent(b, &QPushButton::clicked, this, [this, b] { Btn_NoClick(b); });
+    }
+    kelpora::onEvent(Button1, &QPushButton::clicked, this, &TPhoto_BigF::Button1Click);
+}
+
+void TPhoto_BigF::FormShow()
+{
+    Label_Code->setText(FishdataF ? FishdataF->Edit_No->text() : QString());
+    LoadPhotos();
+}
+
+// One photo that cannot be read is reported and left empty; the others still show.
+void TPhoto_BigF::LoadPhotos()
+{
+    for (ImageArea* image : m_images)
+        image->clear();
+
+    kelpora::SqlQuery& q = *IBSQL_Photo;
+    q.close();
+    q.clearSql();
+    for (const QString& line : readLines())
+        q.addSql(line);
+    q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(Label_Code->text(), QStringLiteral("CODENo")));
+    q.open();
+    if (q.isEmpty())
+        return;
+
+    QStringList errors;
+    for (int i = 0; i < 4; ++i) {
+        const QString column = QStringLiteral("PHOTO%1").arg(i + 1);
+        if (q.isNull(column))
+            continue;
+        try {
+            m_images[size_t(i)]->setPicture(kelpora::PictureStore::readPicture(q, column, kelpora::ReadRule::JpegOnly));
+        } catch (const kelpora::PictureError& e) {
+            errors << QStringLiteral("写真%1: %2").arg(i + 1).arg(e.text());
+        }
+    }
+    if (!errors.isEmpty())
+        kelpora::seams::messageBoxes().error(errors.join(u'\n'));
+}
+
+// Damage that only shows while decoding: the area is emptied so it behaves as one without
+// a photo, and an enlarged panel returns home, since an empty one could not be made small.
+void TPhoto_BigF::decodeFailed(int slot, const QString& text)
+{
+    ImageArea* image = m_images[size_t(slot)];
+    if (image->picture().isNull())
+        return;
+    image->clear();
+    if (m_panels[size_t(slot)]->width() != kHomeWidth)
+        placeHome();
+    kelpora::seams::messageBoxes().error(QStringLiteral("写真%1: %2").arg(slot + 1).arg(text));
+}
+
+void TPhoto_BigF::placeHome()
+{
+    for (size_t i = 0; i < 4; ++i) {
+        place(m_panels[i], m_images[i], kHome[i]);
+        m_panels[i]->show();
+    }
+}
+
+void TPhoto_BigF::Image_DblClick(int slot)
+{
+    QFrame* panel = m_panels[size_t(slot)];
+    const bool enlarged = panel->width() != kHomeWidth;
+    // An empty area does nothing, except that an enlarged one (its photo cleared in the
+    // editor) still goes back, or the other three could never be seen again.
+    if (m_images[size_t(slot)]->picture().isNull() && !enlarged)
+        return;
+    if (enlarged) {
+        placeHome();
+        return;
+    }
+    place(panel, m_images[size_t(slot)], kEnlarged);
+    for (QFrame* other : m_panels)
+        if (other != panel)
+            other->hide();
+    panel->raise();
+}
+
+void TPhoto_BigF::Btn_NoClick(QPushButton* pressed)
+{
+    Photo_No = kit::toInteger(pressed->text(), QStringLiteral("写真の編集"));
+    kelpora::openModal(this, PhotoF);
+    LoadPhotos();
+}
+
+void TPhoto_BigF::Button1Click()
+{
+    closeWindow();
+}
