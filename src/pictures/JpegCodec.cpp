@@ -183,7 +183,7 @@ bool wholeDespiteEnd(const Decoder& d)
 qint64 wholePictureCoefficientBytes(const jpeg_decompress_struct& cinfo)
 {
     qint64 bytes = 0;
-    for (int c = 0; c < cinfo.num_components; ++c) {
+    for (int c = 0; cinfo.comp_info && c < cinfo.num_components; ++c) {
         const jpeg_component_info& component = cinfo.comp_info[c];
         const qint64 h = component.h_samp_factor;
         const qint64 v = component.v_samp_factor;

@@ -155,12 +155,12 @@ QSize declaredBmpSize(const QByteArray& bytes)
         throw PictureError(QStringLiteral("BMP ファイルの大きさが正しくありません。"));
     Picture::ensureManageableSize(header.width, header.height);
 
-    if (header.pixelsAt > bytes.size())
-        throw cutShort();
     if ((header.compression == BmpHeader::Uncompressed || header.compression == BmpHeader::BitFields)
         && header.bitsPerPixel > 0) {
         ensureRowsPresent(bytes, header);
     } else if (header.isRunLength()) {
+        if (header.pixelsAt > bytes.size())
+            throw cutShort();
         if (header.height - 1 > lastRowReachable(bytes.size() - header.pixelsAt)) {
             throw PictureError(
                 QStringLiteral("BMP ファイルのデータが、宣言された大きさ（%1 × %2 ピクセル）に足りません。")
