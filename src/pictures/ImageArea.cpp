@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <utility>
+
 namespace kelpora {
 
 ImageArea::ImageArea(QWidget* parent) : QWidget(parent)
@@ -157,11 +159,15 @@ void ImageArea::Batch::add(ImageArea* area)
 QStringList ImageArea::Batch::finish()
 {
     d->finished = true;
+    QList<QFuture<PictureDecoder::Result>> decodings;
+    for (const State::Entry& entry : std::as_const(d->entries))
+        decodings.append(entry.decoding);
+    PictureDecoder::waitForAll(decodings);
+
     QStringList errors;
     errors.reserve(d->entries.size());
     for (State::Entry& entry : d->entries) {
         if (entry.area && entry.decoding.isValid()) {
-            // Runs the decode here if no worker has started it yet.
             const PictureDecoder::Result result = entry.decoding.result();
             entry.area->storeDisplay(result.image, result.error, entry.target);
             entry.area->update();

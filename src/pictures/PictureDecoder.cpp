@@ -59,11 +59,22 @@ QList<QFuture<PictureDecoder::Result>> PictureDecoder::startAll(const QList<Job>
     return futures;
 }
 
+void PictureDecoder::waitForAll(const QList<QFuture<Result>>& futures)
+{
+    for (auto at = futures.crbegin(); at != futures.crend(); ++at) {
+        QFuture<Result> future = *at; // another handle on the same job
+        if (future.isValid())
+            future.waitForFinished();
+    }
+}
+
 QList<PictureDecoder::Result> PictureDecoder::renderAll(const QList<Job>& jobs)
 {
+    const QList<QFuture<Result>> futures = startAll(jobs);
+    waitForAll(futures);
     QList<Result> results;
-    results.reserve(jobs.size());
-    for (const QFuture<Result>& future : startAll(jobs))
+    results.reserve(futures.size());
+    for (const QFuture<Result>& future : futures)
         results.append(future.result());
     return results;
 }

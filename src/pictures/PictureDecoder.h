@@ -48,6 +48,10 @@ public:
     static QList<QFuture<Result>> startAll(const QList<Job>& jobs, QThreadPool* pool = nullptr);
     // Starts them all and waits for them all: one result per job, in order.
     static QList<Result> renderAll(const QList<Job>& jobs);
+    // Waits for them all, the last first: the workers take jobs from the front of the
+    // queue, so the waiting thread takes those none has started and decodes beside them
+    // instead of idling.
+    static void waitForAll(const QList<QFuture<Result>>& futures);
 };
 
 } // namespace kelpora
