@@ -3,6 +3,7 @@
 #include "pictures/JpegCodec.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QPainter>
 #include <QtEndian>
 
@@ -10,7 +11,6 @@
 #include <cstdlib>
 
 #include <jpeglib.h>
-#include <sys/resource.h>
 
 void PrintTo(const QString& text, std::ostream* os)
 {
@@ -275,9 +275,14 @@ QByteArray runLengthData(const QImage& indexed, int bitsPerPixel)
 
 qint64 peakMemoryMb()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024; // kilobytes on Linux
+    // Not getrusage's ru_maxrss, which Linux carries over from the parent across exec.
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) // the high-water mark of resident memory, in kB
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
+    return 0;
 }
 
 } // namespace kelpora::test
