@@ -1,6 +1,7 @@
 #include "app/KelporaApplication.h"
 
 #include "app/ErrorHandler.h"
+#include "pictures/PictureStore.h"
 
 #include <QFont>
 #include <QImageReader>
@@ -25,8 +26,9 @@ KelporaApplication::KelporaApplication(int& argc, char** argv) : QApplication(ar
     keepFreedMemory();
     setApplicationName(QStringLiteral("kelpora"));
     setApplicationVersion(QStringLiteral(KELPORA_VERSION));
-    // Qt's reader stops at 128 MiB; pictures up to our own size limit must still open.
-    QImageReader::setAllocationLimit(1024);
+    // Qt's reader stops at 128 MiB; pictures up to our own size limit must still open,
+    // and nothing larger.
+    QImageReader::setAllocationLimit(kelpora::PictureStore::ReaderAllocationLimitMb);
 }
 
 bool KelporaApplication::notify(QObject* receiver, QEvent* event)

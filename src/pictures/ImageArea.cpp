@@ -1,28 +1,15 @@
 #include "pictures/ImageArea.h"
 
+#include "pictures/PictureDecoder.h"
+
+#include <QFuture>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
 
-#include <algorithm>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <new>
-#include <system_error>
-#include <thread>
-#include <vector>
+#include <utility>
 
 namespace kelpora {
-
-namespace {
-
-QString unexpectedFailure()
-{
-    return QStringLiteral("画像を表示できませんでした。");
-}
-
-} // namespace
 
 ImageArea::ImageArea(QWidget* parent) : QWidget(parent)
 {
@@ -89,16 +76,6 @@ QRect ImageArea::targetRect(const QSize& pictureSize, const QSize& areaSize, Dis
     return QRect(origin, fitted);
 }
 
-QImage ImageArea::renderFor(const Picture& picture, const QSize& target)
-{
-    QImage image = target == picture.size() ? picture.pixels() : picture.scaledTo(target);
-    if (image.format() != QImage::Format_RGB32)
-        image = image.convertToFormat(QImage::Format_RGB32);
-    if (image.isNull())
-        throw PictureError(QStringLiteral("画像を表示するためのメモリが足りません。"));
-    return image;
-}
-
 QRect ImageArea::currentTarget() const
 {
     return targetRect(m_picture.size(), size(), m_mode);
@@ -138,71 +115,19 @@ QString ImageArea::prepare()
     const QSize target = currentTarget().size();
     if (m_picture.isNull() || target.isEmpty() || hasDisplayFor(target))
         return m_error;
-    try {
-        storeDisplay(renderFor(m_picture, target), QString(), target);
-    } catch (const Error& e) {
-        storeDisplay(QImage(), e.text(), target);
-    } catch (const std::bad_alloc&) {
-        storeDisplay(QImage(), QStringLiteral("画像を表示するためのメモリが足りません。"), target);
-    } catch (...) {
-        // Also called from paintEvent, which nothing may leave by an exception.
-        storeDisplay(QImage(), unexpectedFailure(), target);
-    }
+    const PictureDecoder::Result result = PictureDecoder::tryRender(m_picture, target);
+    storeDisplay(result.image, result.error, target);
     return m_error;
 }
 
 struct ImageArea::Batch::State {
-    struct Job {
+    struct Entry {
         ImageArea* area = nullptr;
-        Picture picture;
         QSize target;
-        QImage image;
-        QString error;
-        bool needed = false;
+        QFuture<PictureDecoder::Result> decoding; // not valid when the area needs none
     };
-
-    // Widgets are only touched on the calling (GUI) thread; workers see nothing but
-    // their jobs' own copies of the pictures and target sizes.
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::deque<Job> jobs; // a deque: jobs never move while workers hold them
-    std::deque<size_t> queue;
-    std::vector<std::thread> workers;
-    bool closing = false;
+    QList<Entry> entries;
     bool finished = false;
-
-    static void run(Job& job) noexcept
-    {
-        // Nothing may escape a thread function: it would end the program.
-        try {
-            job.image = renderFor(job.picture, job.target);
-        } catch (const Error& e) {
-            job.error = e.text();
-        } catch (const std::bad_alloc&) {
-            job.error = QStringLiteral("画像を表示するためのメモリが足りません。");
-        } catch (...) {
-            job.error = unexpectedFailure();
-        }
-    }
-
-    // Takes the next queued job; nullptr once the queue is empty and nothing more comes.
-    Job* next(bool wait)
-    {
-        std::unique_lock lock(mutex);
-        if (wait)
-            wake.wait(lock, [this] { return closing || !queue.empty(); });
-        if (queue.empty())
-            return nullptr;
-        const size_t index = queue.front();
-        queue.pop_front();
-        return &jobs[index];
-    }
-
-    void work()
-    {
-        while (Job* job = next(true))
-            run(*job);
-    }
 };
 
 ImageArea::Batch::Batch() : d(std::make_unique<State>())
@@ -210,65 +135,46 @@ ImageArea::Batch::Batch() : d(std::make_unique<State>())
 
 ImageArea::Batch::~Batch()
 {
-    if (!d->finished)
+    if (d->finished)
+        return;
+    try {
         finish();
+    } catch (...) {
+        // The areas decode when they are painted instead.
+    }
 }
 
 void ImageArea::Batch::add(ImageArea* area)
 {
-    State::Job job;
-    job.area = area;
+    State::Entry entry;
+    entry.area = area;
     if (area) {
-        job.target = area->currentTarget().size();
-        job.needed = !area->m_picture.isNull() && !job.target.isEmpty() && !area->hasDisplayFor(job.target);
-        if (job.needed)
-            job.picture = area->m_picture;
+        entry.target = area->currentTarget().size();
+        if (!area->m_picture.isNull() && !entry.target.isEmpty() && !area->hasDisplayFor(entry.target))
+            entry.decoding = PictureDecoder::start(area->m_picture, entry.target);
     }
-    const bool needed = job.needed;
-    size_t pending = 0;
-    {
-        std::lock_guard lock(d->mutex);
-        d->jobs.push_back(std::move(job));
-        if (needed)
-            d->queue.push_back(d->jobs.size() - 1);
-        pending = d->queue.size();
-    }
-    if (!needed)
-        return;
-    d->wake.notify_one();
-    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    if (d->workers.size() < cores && pending > 0) {
-        try {
-            d->workers.emplace_back([state = d.get()] { state->work(); });
-        } catch (const std::system_error&) {
-            // Fewer threads than hoped for; finish() does the rest on this thread.
-        }
-    }
+    d->entries.append(entry);
 }
 
 QStringList ImageArea::Batch::finish()
 {
-    {
-        std::lock_guard lock(d->mutex);
-        d->closing = true;
-    }
-    d->wake.notify_all();
-    while (State::Job* job = d->next(false))
-        State::run(*job);
-    for (std::thread& thread : d->workers)
-        thread.join();
-    d->workers.clear();
     d->finished = true;
+    QList<QFuture<PictureDecoder::Result>> decodings;
+    for (const State::Entry& entry : std::as_const(d->entries))
+        decodings.append(entry.decoding);
+    PictureDecoder::waitForAll(decodings);
 
     QStringList errors;
-    errors.reserve(qsizetype(d->jobs.size()));
-    for (State::Job& job : d->jobs) {
-        if (job.area && job.needed) {
-            job.area->storeDisplay(job.image, job.error, job.target);
-            job.area->update();
+    errors.reserve(d->entries.size());
+    for (State::Entry& entry : d->entries) {
+        if (entry.area && entry.decoding.isValid()) {
+            const PictureDecoder::Result result = entry.decoding.result();
+            entry.area->storeDisplay(result.image, result.error, entry.target);
+            entry.area->update();
         }
-        errors.append(job.area ? job.area->m_error : QString());
+        errors.append(entry.area ? entry.area->m_error : QString());
     }
+    d->entries.clear();
     return errors;
 }
 

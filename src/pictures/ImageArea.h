@@ -45,12 +45,14 @@ public:
     // Builds what paintEvent draws, now. Returns the decode error text, empty when fine.
     // After a failure the area shows nothing until it gets another picture.
     QString prepare();
-    // The same for several areas at once, decoding on worker threads; returns when all
-    // are done. One entry per area, in order: empty, or that area's error text.
+    // The same for several areas at once, decoding on Qt's thread pool (PictureDecoder);
+    // returns when all are done. One entry per area, in order: empty, or that area's
+    // error text.
     static QStringList prepareAll(const QList<ImageArea*>& areas);
 
-    // The same, fed one area at a time: each area starts decoding on a worker the moment
+    // The same, fed one area at a time: each area's picture goes to the pool the moment
     // it is added, so the caller can read the next picture from the database meanwhile.
+    // The areas themselves are only touched on the calling thread.
     class Batch {
     public:
         Batch();
@@ -59,8 +61,9 @@ public:
         Batch& operator=(const Batch&) = delete;
 
         void add(ImageArea* area);
-        // Waits for every decode and hands the results to the areas; one entry per
-        // added area, in order: empty, or that area's error text.
+        // Waits for every decode (running those no worker has started yet on this
+        // thread) and hands the results to the areas; one entry per added area, in
+        // order: empty, or that area's error text. A batch destroyed unfinished finishes.
         QStringList finish();
 
     private:
@@ -87,8 +90,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    // The display image for a target size; runs on any thread. Throws PictureError.
-    static QImage renderFor(const Picture& picture, const QSize& target);
     QRect currentTarget() const;
     bool hasDisplayFor(const QSize& target) const;
     void storeDisplay(const QImage& image, const QString& error, const QSize& target);
@@ -98,7 +99,7 @@ private:
     Picture m_picture;
     DisplayMode m_mode = DisplayMode::Proportional;
 
-    // A QImage, not a QPixmap, so worker threads can make it; already in the raster
+    // A QImage, not a QPixmap, so pool threads can make it; already in the raster
     // engine's own format, so painting it needs no conversion.
     QImage m_display;
     QSize m_displaySize; // the target size m_display (or the failure) belongs to

@@ -23,6 +23,8 @@ struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool readingScans; // past the header: libjpeg is decoding entropy-coded data
+    bool ranOut; // the data ended and libjpeg made up an end marker; judged once all rows are out
 };
 
 [[noreturn]] void jumpOut(j_common_ptr cinfo)
@@ -32,19 +34,25 @@ struct ErrorManager {
     std::longjmp(manager->jump, 1);
 }
 
-// These warnings mean the picture cannot be shown as it was stored; libjpeg would fill
-// the rest with grey and carry on, and the user would never learn the file is broken.
-bool isDamage(int code)
+// libjpeg only warns about these, fills what it could not decode with grey and carries
+// on, so the user would never learn the picture is broken. Each one means scan data was
+// lost or misread. Warnings that say nothing about the pixels stay harmless; above all
+// "Invalid SOS parameters for sequential JPEG": real baseline files carry those bytes
+// zeroed, and the sequential decoder never reads them.
+bool isDamage(int code, bool readingScans)
 {
     switch (code) {
-    case JWRN_JPEG_EOF:
-    case JWRN_HIT_MARKER:
+    case JWRN_JPEG_EOF: // only reaches here while reading the header: it is cut short
+    case JWRN_HIT_MARKER: // a scan needed bits beyond its end
     case JWRN_HUFF_BAD_CODE:
     case JWRN_ARITH_BAD_CODE:
-    case JWRN_MUST_RESYNC:
-    case JWRN_NOT_SEQUENTIAL:
-    case JWRN_BOGUS_PROGRESSION:
+    case JWRN_MUST_RESYNC: // a restart marker lost
+    case JWRN_BOGUS_PROGRESSION: // progressive scans that do not build on one another
         return true;
+    case JWRN_EXTRANEOUS_DATA:
+        // Between the header's segments this is junk libjpeg skips safely. Once scans are
+        // read it means a scan (or a restart interval) held bytes its decoding never used.
+        return readingScans;
     default:
         return false;
     }
@@ -52,9 +60,18 @@ bool isDamage(int code)
 
 void onMessage(j_common_ptr cinfo, int level)
 {
-    if (level < 0 && isDamage(cinfo->err->msg_code))
+    if (level >= 0)
+        return; // trace output; nothing goes to stderr
+    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF && manager->readingScans) {
+        // A file that lacks only its end marker ends here too, and often before the last
+        // rows are out, because the decoder reads ahead. Kept for wholeDespiteEnd().
+        (*cinfo->err->format_message)(cinfo, manager->message);
+        manager->ranOut = true;
+        return;
+    }
+    if (isDamage(cinfo->err->msg_code, manager->readingScans))
         jumpOut(cinfo);
-    // Everything else (trace output, harmless warnings) is dropped: nothing goes to stderr.
 }
 
 void onOutput(j_common_ptr)
@@ -67,6 +84,8 @@ void installErrorManager(ErrorManager& manager)
     manager.pub.emit_message = onMessage;
     manager.pub.output_message = onOutput;
     manager.message[0] = '\0';
+    manager.readingScans = false;
+    manager.ranOut = false;
 }
 
 QString messageOf(const ErrorManager& manager)
@@ -79,6 +98,7 @@ QString messageOf(const ErrorManager& manager)
 struct Decoder {
     jpeg_decompress_struct cinfo{};
     ErrorManager error{};
+    bool multipleScans = false;
 
     Decoder()
     {
@@ -95,8 +115,12 @@ bool stepReadHeader(Decoder* d, const unsigned char* data, unsigned long size)
     if (setjmp(d->error.jump))
         return false;
     jpeg_create_decompress(&d->cinfo);
+    // Without backing store libjpeg fails, rather than allocates, when a picture's
+    // coefficient buffers would pass this.
+    d->cinfo.mem->max_memory_to_use = long(JpegCodec::MemoryCeiling);
     jpeg_mem_src(&d->cinfo, data, size);
     jpeg_read_header(&d->cinfo, TRUE);
+    d->multipleScans = jpeg_has_multiple_scans(&d->cinfo);
     return true;
 }
 
@@ -113,6 +137,8 @@ bool stepStart(Decoder* d, unsigned int scaleNum)
         d->cinfo.dct_method = JDCT_IFAST;
         d->cinfo.do_fancy_upsampling = FALSE;
     }
+    d->error.readingScans = true;
+    // A picture in several scans is read whole here, into its coefficient buffers.
     jpeg_start_decompress(&d->cinfo);
     return true;
 }
@@ -125,9 +151,65 @@ bool stepReadRows(Decoder* d, unsigned char* bits, qsizetype stride)
         JSAMPROW row = bits + stride * qsizetype(d->cinfo.output_scanline);
         jpeg_read_scanlines(&d->cinfo, &row, 1);
     }
-    // Reads on to the end marker, so a file cut off after its last scanline fails too.
-    jpeg_finish_decompress(&d->cinfo);
+    // No jpeg_finish_decompress: every pixel is out, and whatever follows the last scan
+    // (the end marker, or junk) cannot change them.
     return true;
+}
+
+// The data ended where the end marker should be, or earlier: did the rows lose anything?
+bool wholeDespiteEnd(const Decoder& d)
+{
+    const jpeg_decompress_struct& cinfo = d.cinfo;
+    // Arithmetic decoding runs on with zeros past the end without a word.
+    if (cinfo.arith_code)
+        return false;
+    // Complete when every coefficient has been refined down to its last bit.
+    if (cinfo.progressive_mode) {
+        for (int c = 0; c < cinfo.num_components; ++c)
+            for (int k = 0; k < DCTSIZE2; ++k)
+                if (cinfo.coef_bits[c][k] != 0)
+                    return false;
+        return true;
+    }
+    // One Huffman-coded scan: had it needed a bit beyond the end, libjpeg would have said
+    // "premature end of data segment" (damage). Sequential files in several scans cannot
+    // tell a missing end marker from a missing scan.
+    return !d.multipleScans;
+}
+
+// What libjpeg must hold for a picture whose scans all come before its first row: every
+// DCT coefficient of the whole picture, 2 bytes each, in blocks rounded up to whole
+// MCUs as libjpeg's coefficient controller does.
+qint64 wholePictureCoefficientBytes(const jpeg_decompress_struct& cinfo)
+{
+    qint64 bytes = 0;
+    for (int c = 0; cinfo.comp_info && c < cinfo.num_components; ++c) {
+        const jpeg_component_info& component = cinfo.comp_info[c];
+        const qint64 h = component.h_samp_factor;
+        const qint64 v = component.v_samp_factor;
+        const qint64 wide = (qint64(component.width_in_blocks) + h - 1) / h * h;
+        const qint64 high = (qint64(component.height_in_blocks) + v - 1) / v * v;
+        bytes += wide * high * DCTSIZE2 * qint64(sizeof(JCOEF));
+    }
+    return bytes;
+}
+
+PictureError needsTooMuchMemory(qint64 bytes)
+{
+    constexpr qint64 MiB = 1 << 20;
+    return PictureError(QStringLiteral("この JPEG は展開に約 %1 MB のメモリが必要なため扱えません（上限 %2 MB）。"
+                                       "プログレッシブ形式の大きな写真は、ベースライン形式で保存し直してください。")
+                            .arg((bytes + MiB - 1) / MiB)
+                            .arg(JpegCodec::MemoryCeiling / MiB));
+}
+
+PictureError failureOf(const Decoder& d)
+{
+    if (d.error.pub.msg_code == JERR_NO_BACKING_STORE)
+        return needsTooMuchMemory(wholePictureCoefficientBytes(d.cinfo));
+    if (d.error.pub.msg_code == JERR_OUT_OF_MEMORY)
+        return PictureError(QStringLiteral("画像を展開するためのメモリが足りません。"));
+    return PictureError(messageOf(d.error));
 }
 
 void openHeader(Decoder& d, const QByteArray& jpeg)
@@ -136,7 +218,7 @@ void openHeader(Decoder& d, const QByteArray& jpeg)
         throw PictureError(QStringLiteral("JPEG データが空です。"));
     if (!stepReadHeader(
             &d, reinterpret_cast<const unsigned char*>(jpeg.constData()), static_cast<unsigned long>(jpeg.size())))
-        throw PictureError(messageOf(d.error));
+        throw failureOf(d);
     Picture::ensureManageableSize(d.cinfo.image_width, d.cinfo.image_height);
 }
 
@@ -163,7 +245,7 @@ QImage decodeAt(const QByteArray& jpeg, const QSize& cover)
     }
 
     if (!stepStart(&d, num))
-        throw PictureError(messageOf(d.error));
+        throw failureOf(d);
     if (d.cinfo.output_components != 3)
         throw PictureError(QStringLiteral("この JPEG の色形式には対応していません。"));
 
@@ -171,6 +253,8 @@ QImage decodeAt(const QByteArray& jpeg, const QSize& cover)
     if (image.isNull())
         throw PictureError(QStringLiteral("画像を展開するためのメモリが足りません。"));
     if (!stepReadRows(&d, image.bits(), image.bytesPerLine()))
+        throw failureOf(d);
+    if (d.error.ranOut && !wholeDespiteEnd(d))
         throw PictureError(messageOf(d.error));
     return image;
 }
@@ -286,6 +370,14 @@ QSize JpegCodec::readSize(const QByteArray& jpeg)
 {
     Decoder d;
     openHeader(d, jpeg);
+    // Refused now rather than on every later display. The reserve covers libjpeg's
+    // working buffers beside the coefficients (about 1 MB at our widest pictures), so
+    // whatever passes here also passes the decoder's own ceiling.
+    if (d.multipleScans) {
+        const qint64 coefficients = wholePictureCoefficientBytes(d.cinfo);
+        if (coefficients + WorkingReserve > MemoryCeiling)
+            throw needsTooMuchMemory(coefficients);
+    }
     return QSize(int(d.cinfo.image_width), int(d.cinfo.image_height));
 }
 

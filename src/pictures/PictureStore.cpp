@@ -35,53 +35,141 @@ PictureError notBmp()
     return PictureError(QStringLiteral("BMP ファイルではありません。"));
 }
 
-// Width and height as the file header declares them, so a forged size is refused
-// before QImageReader allocates for it.
-QSize declaredBmpSize(const QByteArray& bytes)
-{
-    constexpr qsizetype FileHeader = 14;
-    if (bytes.size() < FileHeader + 4 || !looksLikeBmp(bytes))
-        throw notBmp();
-    const quint32 infoSize = readLe32(bytes, FileHeader);
+struct BmpHeader {
     qint64 width = 0;
     qint64 height = 0;
     qint64 bitsPerPixel = 0;
     quint32 compression = 0;
+    qint64 pixelsAt = 0; // where the pixel data starts, as the file header says
+
+    static constexpr quint32 Uncompressed = 0;
+    static constexpr quint32 RunLength8 = 1;
+    static constexpr quint32 RunLength4 = 2;
+    static constexpr quint32 BitFields = 3;
+
+    bool isRunLength() const
+    {
+        return (compression == RunLength8 && bitsPerPixel == 8) || (compression == RunLength4 && bitsPerPixel == 4);
+    }
+};
+
+BmpHeader readBmpHeader(const QByteArray& bytes)
+{
+    constexpr qsizetype FileHeader = 14;
+    if (bytes.size() < FileHeader + 4 || !looksLikeBmp(bytes))
+        throw notBmp();
+    BmpHeader header;
+    header.pixelsAt = readLe32(bytes, 10);
+    const quint32 infoSize = readLe32(bytes, FileHeader);
     if (infoSize == 12) { // OS/2 BITMAPCOREHEADER: 16-bit sides
         if (bytes.size() < FileHeader + 12)
             throw notBmp();
-        width = readLe16(bytes, 18);
-        height = readLe16(bytes, 20);
-        bitsPerPixel = readLe16(bytes, 24);
+        header.width = readLe16(bytes, 18);
+        header.height = readLe16(bytes, 20);
+        header.bitsPerPixel = readLe16(bytes, 24);
     } else if (infoSize >= 16) { // BITMAPINFOHEADER and its successors
         if (bytes.size() < FileHeader + 16)
             throw notBmp();
-        width = qint32(readLe32(bytes, 18));
-        height = qint32(readLe32(bytes, 22));
-        if (height < 0)
-            height = -height; // top-down rows; qint64 so INT_MIN cannot overflow
-        bitsPerPixel = readLe16(bytes, 28);
+        header.width = qint32(readLe32(bytes, 18));
+        header.height = qint32(readLe32(bytes, 22));
+        if (header.height < 0)
+            header.height = -header.height; // top-down rows; qint64 so INT_MIN cannot overflow
+        header.bitsPerPixel = readLe16(bytes, 28);
         if (infoSize >= 20 && bytes.size() >= FileHeader + 20)
-            compression = readLe32(bytes, 30);
+            header.compression = readLe32(bytes, 30);
     } else {
         throw notBmp();
     }
-    if (width <= 0 || height <= 0)
-        throw PictureError(QStringLiteral("BMP ファイルの大きさが正しくありません。"));
-    Picture::ensureManageableSize(width, height);
+    return header;
+}
 
-    // Qt reads a cut-off BMP without complaint and shows the missing rows as black, so
-    // check that uncompressed pixel rows are all there. (Run-length data has no fixed
-    // length; Qt checks that itself.)
-    constexpr quint32 Uncompressed = 0;
-    constexpr quint32 BitFields = 3;
-    if ((compression == Uncompressed || compression == BitFields) && bitsPerPixel > 0) {
-        const qint64 rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
-        const qint64 pixelsAt = readLe32(bytes, 10);
-        if (bytes.size() < pixelsAt + rowBytes * height)
-            throw PictureError(QStringLiteral("BMP ファイルが途中で切れています。"));
+PictureError cutShort()
+{
+    return PictureError(QStringLiteral("BMP ファイルが途中で切れています。"));
+}
+
+// Qt reads a cut-off BMP without complaint and shows the missing rows as whatever the
+// memory held, so check that the pixel rows are all there.
+void ensureRowsPresent(const QByteArray& bytes, const BmpHeader& header)
+{
+    const qint64 rowBytes = (header.width * header.bitsPerPixel + 31) / 32 * 4;
+    if (bytes.size() < header.pixelsAt + rowBytes * header.height)
+        throw cutShort();
+}
+
+// Run-length data says where each row ends, so its length bounds the rows it can
+// describe: the cheapest way down is a delta code, 4 bytes for at most 255 rows (an
+// end-of-line code moves one row for 2). Only the end-of-bitmap code leaves all the rest
+// undescribed, so without this check a few bytes could declare 200 million pixels, all
+// to be allocated, converted and scaled at every display. An encoder that writes its
+// rows, as they all do, never comes near the bound.
+qint64 lastRowReachable(qint64 dataBytes)
+{
+    return 255 * (dataBytes / 4) + (dataBytes % 4 >= 2 ? 1 : 0);
+}
+
+// Walks the codes as a decoder does, without pixels: the data must end with its
+// end-of-bitmap code, or once its last row is full, not run out on the way.
+void ensureRunLengthComplete(const QByteArray& bytes, const BmpHeader& header)
+{
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qint64 size = bytes.size();
+    qint64 at = header.pixelsAt;
+    qint64 row = 0;
+    qint64 column = 0;
+    auto ended = [&] { return row >= header.height || (row == header.height - 1 && column >= header.width); };
+    while (at + 2 <= size && !ended()) {
+        const unsigned count = data[at];
+        const unsigned code = data[at + 1];
+        at += 2;
+        if (count > 0) { // a run of one colour (or two alternating ones)
+            column += count;
+        } else if (code == 0) { // end of line
+            ++row;
+            column = 0;
+        } else if (code == 1) { // end of bitmap
+            return;
+        } else if (code == 2) { // delta: right and down
+            if (at + 2 > size)
+                throw cutShort();
+            column += data[at];
+            row += data[at + 1];
+            at += 2;
+        } else { // `code` literal pixels, padded to 16 bits
+            column += code;
+            at += header.bitsPerPixel == 8 ? (code + 1) / 2 * 2 : (code + 3) / 4 * 2;
+            if (at > size)
+                throw cutShort();
+        }
     }
-    return QSize(int(width), int(height));
+    if (!ended())
+        throw cutShort();
+}
+
+// Width and height as the file header declares them, after checking that the data can
+// fill them, so a forged size is refused before QImageReader allocates for it.
+QSize declaredBmpSize(const QByteArray& bytes)
+{
+    const BmpHeader header = readBmpHeader(bytes);
+    if (header.width <= 0 || header.height <= 0)
+        throw PictureError(QStringLiteral("BMP ファイルの大きさが正しくありません。"));
+    Picture::ensureManageableSize(header.width, header.height);
+
+    if ((header.compression == BmpHeader::Uncompressed || header.compression == BmpHeader::BitFields)
+        && header.bitsPerPixel > 0) {
+        ensureRowsPresent(bytes, header);
+    } else if (header.isRunLength()) {
+        if (header.pixelsAt > bytes.size())
+            throw cutShort();
+        if (header.height - 1 > lastRowReachable(bytes.size() - header.pixelsAt)) {
+            throw PictureError(
+                QStringLiteral("BMP ファイルのデータが、宣言された大きさ（%1 × %2 ピクセル）に足りません。")
+                    .arg(header.width)
+                    .arg(header.height));
+        }
+        ensureRunLengthComplete(bytes, header);
+    }
+    return QSize(int(header.width), int(header.height));
 }
 
 QByteArray readWholeFile(const QString& path)
@@ -124,13 +212,24 @@ Picture PictureStore::fromBmpBytes(const QByteArray& bytes)
 {
     const QSize declared = declaredBmpSize(bytes);
 
+    // Run-length codes may skip pixels (to the end of a row, by a delta, or to the end of
+    // the picture), and Qt leaves those as whatever its fresh image's memory held. Handed
+    // an image of the right size and format, it decodes into that instead, so skipped
+    // pixels take the first palette colour, as on Windows.
+    QImage image;
+    if (readBmpHeader(bytes).isRunLength()) {
+        image = QImage(declared, QImage::Format_Indexed8);
+        if (image.isNull())
+            throw PictureError(QStringLiteral("画像を読み込むためのメモリが足りません。"));
+        image.fill(0);
+    }
+
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");
     reader.setDecideFormatFromContent(false);
-    QImage image = reader.read();
-    if (image.isNull())
+    if (!reader.read(&image) || image.isNull())
         throw PictureError(QStringLiteral("BMP ファイルを読めません: %1").arg(reader.errorString()));
     if (image.size() != declared)
         throw PictureError(QStringLiteral("BMP ファイルの大きさが正しくありません。"));

@@ -30,6 +30,11 @@ class PictureStore {
 public:
     PictureStore() = delete;
 
+    // The ceiling for Qt's image readers (QImageReader::setAllocationLimit, in MB), which
+    // the application sets once: what the largest picture we accept takes as 32-bit
+    // pixels, and no more.
+    static constexpr int ReaderAllocationLimitMb = int((Picture::MaxPixels * 4 + (1 << 20) - 1) >> 20);
+
     // The photo file dialog's filters, in order.
     static QStringList photoFileFilters();
 
@@ -38,7 +43,8 @@ public:
     // else, an unreadable file or a bad header throws PictureError.
     static Picture loadFromFile(const QString& path);
 
-    // A complete BMP file. Its declared size is checked before Qt allocates anything.
+    // A complete BMP file. Its declared size is checked against the limits and against
+    // what its data can fill before Qt allocates anything.
     static Picture fromBmpBytes(const QByteArray& bytes);
 
     // The clipboard's bitmap format only / the first format that is a picture. nullopt

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <functional>
 #include <random>
 #include <thread>
 #include <vector>
@@ -127,7 +129,6 @@ TEST(JpegDamage, BrokenFilesFailWithLibjpegsOwnText)
     EXPECT_TRUE(failure(QByteArray("BM not a jpeg")).contains(QStringLiteral("Not a JPEG file")));
     EXPECT_TRUE(failure(jpeg.left(scan + (jpeg.size() - scan) / 2)).contains(QStringLiteral("remature end")))
         << "truncated must fail, not be padded with grey";
-    EXPECT_FALSE(failure(jpeg.left(jpeg.size() - 2)).isEmpty()) << "end marker missing";
     EXPECT_FALSE(failure(jpeg.left(scan - 1)).isEmpty()) << "header cut short";
     EXPECT_FALSE(failure(markerInScan).isEmpty());
     EXPECT_FALSE(failure(withDeclaredSize(jpeg, 0, 160)).isEmpty());
@@ -157,6 +158,98 @@ TEST(JpegDamage, RandomDataNeverCrashes)
     EXPECT_GT(detected, 50);
 }
 
+// Where the n-th (from 0) marker of this kind starts, scan data included; -1 if none.
+qsizetype nthMarker(const QByteArray& jpeg, quint8 marker, int n)
+{
+    for (qsizetype at = 0; at + 1 < jpeg.size(); ++at)
+        if (quint8(jpeg.at(at)) == 0xFF && quint8(jpeg.at(at + 1)) == marker && n-- == 0)
+            return at;
+    return -1;
+}
+
+// The text of the decode failure, or empty when both decoders accept the bytes.
+QString decodeFailure(const QByteArray& bytes)
+{
+    try {
+        JpegCodec::decode(bytes);
+        JpegCodec::decodeCovering(bytes, QSize(40, 30));
+    } catch (const Error& e) {
+        return e.text();
+    }
+    return QString();
+}
+
+// Files that libjpeg grumbles about but decodes to every pixel they were written with.
+// Each must give exactly the pixels of the clean file, from the header reader on.
+void expectCleanPixels(const QByteArray& variant, const QByteArray& clean)
+{
+    const Picture picture = Picture::fromJpeg(variant);
+    EXPECT_EQ(picture.size(), JpegCodec::readSize(clean));
+    EXPECT_TRUE(picture.pixels() == JpegCodec::decode(clean));
+    EXPECT_TRUE(Picture::fromJpeg(variant).scaledTo(QSize(40, 30)) == Picture::fromJpeg(clean).scaledTo(QSize(40, 30)));
+    EXPECT_TRUE(JpegCodec::decodeCovering(variant, QSize(50, 40)) == JpegCodec::decodeCovering(clean, QSize(50, 40)));
+}
+
+TEST(JpegTolerance, ZeroedSequentialScanParametersChangeNoPixel)
+{
+    const QByteArray clean = JpegCodec::encode(texture(QSize(200, 160)));
+    const QByteArray zeroed = withZeroedScanParameters(clean);
+    ASSERT_NE(zeroed, clean);
+    expectCleanPixels(zeroed, clean);
+}
+
+TEST(JpegTolerance, AMissingEndMarkerLosesNoPixel)
+{
+    const QImage image = texture(QSize(200, 160));
+    const std::pair<const char*, QByteArray> files[] = {
+        {"ours", JpegCodec::encode(image)},
+        {"restart markers", jpegOfKind(image, {.restartInterval = 4})},
+        {"progressive", jpegOfKind(image, {.progressive = true})},
+    };
+    for (const auto& [kind, clean] : files) {
+        SCOPED_TRACE(kind);
+        ASSERT_TRUE(clean.endsWith("\xFF\xD9"));
+        expectCleanPixels(clean.left(clean.size() - 2), clean);
+    }
+}
+
+TEST(JpegDamage, DataCutShortFailsHoweverTheFileIsCoded)
+{
+    const QImage image = texture(QSize(200, 160));
+    const QByteArray baseline = JpegCodec::encode(image);
+    const QByteArray restarts = jpegOfKind(image, {.restartInterval = 4});
+    const QByteArray progressive = jpegOfKind(image, {.progressive = true});
+    const QByteArray arithmetic = jpegOfKind(image, {.arithmetic = true});
+    const QByteArray perComponent = jpegOfKind(image, {.scanPerComponent = true});
+
+    EXPECT_FALSE(decodeFailure(baseline.left(baseline.size() - 20)).isEmpty()) << "in the last rows";
+    EXPECT_FALSE(decodeFailure(restarts.left(nthMarker(restarts, 0xD3, 1))).isEmpty()) << "at a restart marker";
+    // No bit is missing from any scan that was read: only whole scans are.
+    EXPECT_FALSE(decodeFailure(progressive.left(nthMarker(progressive, 0xDA, 3))).isEmpty()) << "between scans";
+    EXPECT_FALSE(decodeFailure(perComponent.left(nthMarker(perComponent, 0xDA, 2))).isEmpty()) << "one scan each";
+    // Arithmetic decoding supplies zeros past the end of the data without a warning.
+    EXPECT_FALSE(decodeFailure(arithmetic.left(arithmetic.size() / 2)).isEmpty()) << "arithmetic coding";
+    EXPECT_TRUE(decodeFailure(arithmetic).isEmpty());
+    EXPECT_TRUE(decodeFailure(perComponent).isEmpty());
+}
+
+TEST(JpegDamage, DamagedScanDataFails)
+{
+    const QImage image = texture(QSize(200, 160));
+    const QByteArray clean = JpegCodec::encode(image);
+    // All one bits: no Huffman code looks like that. (libjpeg-turbo's fast path reads
+    // such codes as zero without a word; it only checks within the last few kilobytes.)
+    QByteArray badCode = clean;
+    badCode.replace(clean.size() - 300, 16, QByteArray("\xFF\x00", 2).repeated(8));
+    QByteArray lostRestart = jpegOfKind(image, {.restartInterval = 4});
+    lostRestart[nthMarker(lostRestart, 0xD2, 0) + 1] = char(0xD5);
+
+    EXPECT_TRUE(decodeFailure(badCode).contains(QStringLiteral("Corrupt JPEG data")));
+    EXPECT_TRUE(decodeFailure(lostRestart).contains(QStringLiteral("Corrupt JPEG data")));
+    EXPECT_FALSE(decodeFailure(withZeroedScanParameters(jpegOfKind(image, {.progressive = true}))).isEmpty())
+        << "a progressive scan's parameters do matter";
+}
+
 TEST(JpegLimits, ForgedHugeSizesAreRefusedBeforeDecoding)
 {
     const QByteArray jpeg = jpegFile(QSize(64, 48));
@@ -170,6 +263,61 @@ TEST(JpegLimits, ForgedHugeSizesAreRefusedBeforeDecoding)
     }
     // At the limits only the header is read, so this allocates nothing large.
     EXPECT_EQ(Picture::fromJpeg(withDeclaredSize(jpeg, 30000, 6666)).size(), QSize(30000, 6666));
+}
+
+} // namespace
+
+namespace {
+
+// libjpeg refuses before it reads a single scan, so the scans of a small file stand in
+// for those of a real picture of the size its header is given (the benchmark uses one).
+QByteArray progressiveDeclaring(int width, int height, bool fullChroma = false)
+{
+    const QByteArray small = jpegOfKind(texture(QSize(64, 48)), {.progressive = true, .fullChroma = fullChroma});
+    return withProgressiveSize(small, width, height);
+}
+
+QString memoryFailure(const std::function<void()>& decode)
+{
+    try {
+        decode();
+    } catch (const Error& e) {
+        return e.text().contains(QStringLiteral("メモリ")) ? e.text() : QStringLiteral("other: ") + e.text();
+    }
+    return QString();
+}
+
+TEST(JpegMemory, AHugeProgressivePictureIsRefusedBeforeItsBuffersAreTaken)
+{
+    const QByteArray huge = progressiveDeclaring(14142, 14142, true); // 1.2 GB of coefficients
+    const qint64 before = peakMemoryMb();
+    const QString onReading = memoryFailure([&] { Picture::fromJpeg(huge); });
+    const QString thumbnail = memoryFailure([&] { JpegCodec::decodeCovering(huge, QSize(97, 81)); });
+    const QString full = memoryFailure([&] { JpegCodec::decode(huge); });
+    const qint64 grown = peakMemoryMb() - before;
+
+    EXPECT_TRUE(onReading.startsWith(QStringLiteral("この JPEG は展開に約 1145 MB のメモリが必要")))
+        << onReading.toStdString();
+    EXPECT_EQ(thumbnail, onReading) << "the decoder's own ceiling, past the header check";
+    EXPECT_EQ(full, onReading);
+    EXPECT_LT(grown, 64) << "MB";
+    std::printf("refusing a 200-megapixel progressive JPEG three times: peak memory +%lld MB\n", grown);
+}
+
+TEST(JpegMemory, TheHeaderRefusesWhatTheDecoderCouldNotHoldAndNoMore)
+{
+    // 4:2:0 chroma: 3 bytes of coefficients a pixel, rows rounded up to 16. 12000 x 7200
+    // needs 247.2 MB, which fits under the 256 MB ceiling beside the 8 MB working reserve;
+    // 12000 x 7300 needs 251.0 MB, which does not (libjpeg itself would still take it).
+    const QByteArray fits = progressiveDeclaring(12000, 7200);
+    const QByteArray tooMuch = progressiveDeclaring(12000, 7300);
+
+    EXPECT_EQ(Picture::fromJpeg(fits).size(), QSize(12000, 7200));
+    const QString decoding = memoryFailure([&] { JpegCodec::decodeCovering(fits, QSize(97, 81)); });
+    EXPECT_TRUE(decoding.startsWith(QStringLiteral("other: "))) << "its scans are too short, nothing else";
+    EXPECT_TRUE(memoryFailure([&] { Picture::fromJpeg(tooMuch); }).contains(QStringLiteral("約 252 MB")));
+    // A sequential picture needs no coefficient buffers at any size.
+    EXPECT_EQ(Picture::fromJpeg(withDeclaredSize(jpegFile(QSize(64, 48)), 14142, 14142)).size(), QSize(14142, 14142));
 }
 
 } // namespace

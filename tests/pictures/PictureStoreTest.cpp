@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cstdio>
 #include <random>
 
 using namespace kelpora;
@@ -86,6 +87,103 @@ TEST(BmpDamage, ForgedTruncatedAndRandomFilesFail)
         for (qsizetype i = 2; i < noise.size(); ++i)
             noise[i] = char(random());
         EXPECT_THROW(PictureStore::fromBytes(noise, ReadRule::BitmapFirst), Error);
+    }
+}
+
+// Flat bands and busy ones, as maps and charts have.
+QImage indexedPicture(const QSize& size, int colours)
+{
+    QImage image(size, QImage::Format_Indexed8);
+    QList<QRgb> table;
+    for (int i = 0; i < colours; ++i)
+        table << qRgb(i * 37 % 256, i * 91 % 256, i * 53 % 256);
+    image.setColorTable(table);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, uint(y / 7 % 3 == 0 ? x * colours / size.width() : (x * x + y * 3) % colours));
+    return image;
+}
+
+QString refusal(const QByteArray& bmp)
+{
+    try {
+        PictureStore::fromBytes(bmp, ReadRule::BitmapFirst);
+    } catch (const Error& e) {
+        return e.text();
+    }
+    return QString();
+}
+
+TEST(RunLengthBmp, FilesAsEncodersWriteThemReadBackExactly)
+{
+    for (const int bits : {4, 8}) {
+        const QImage image = indexedPicture(QSize(301, 97), bits == 4 ? 16 : 200);
+        const QByteArray bmp = runLengthBmp(image.size(), bits, runLengthData(image, bits), image.colorTable());
+        EXPECT_EQ(PictureStore::fromBmpBytes(bmp).pixels(), image.convertToFormat(QImage::Format_RGB888)) << bits;
+    }
+    // One colour, runs of 255 pixels: as compact as an encoder that writes its rows gets.
+    QImage flat(3000, 2000, QImage::Format_Indexed8);
+    flat.setColorTable({qRgb(10, 20, 30)});
+    flat.fill(0);
+    const QByteArray bmp = runLengthBmp(flat.size(), 8, runLengthData(flat, 8), flat.colorTable());
+    EXPECT_LT(bmp.size(), 60000);
+    const Picture picture = PictureStore::fromBmpBytes(bmp);
+    EXPECT_EQ(picture.size(), QSize(3000, 2000));
+    EXPECT_EQ(picture.pixels().pixel(2999, 1999), qRgb(10, 20, 30));
+}
+
+TEST(RunLengthBmp, SkippedPixelsTakeTheFirstColour)
+{
+    // From the bottom row: three of colour 1 and the rest of the row skipped; a delta two
+    // right and two up; two of colour 1; the end of the picture.
+    const QByteArray data("\x03\x01\x00\x00"
+                          "\x00\x02\x02\x02"
+                          "\x02\x01\x00\x01",
+        12);
+    const QRgb blue = qRgb(0, 0, 255);
+    const QRgb yellow = qRgb(255, 255, 0);
+    QImage expected(8, 8, QImage::Format_RGB888);
+    expected.fill(blue);
+    for (const QPoint p : {QPoint(0, 7), QPoint(1, 7), QPoint(2, 7), QPoint(2, 4), QPoint(3, 4)})
+        expected.setPixel(p, yellow);
+    EXPECT_EQ(PictureStore::fromBmpBytes(runLengthBmp(QSize(8, 8), 8, data, {blue, yellow})).pixels(), expected)
+        << "not whatever the memory held";
+}
+
+TEST(RunLengthBmp, ADeclaredSizeItsDataCannotReachIsRefusedAtOnce)
+{
+    const QByteArray endOfBitmap("\x00\x01", 2);
+    const QByteArray forged = runLengthBmp(QSize(14142, 14142), 8, endOfBitmap, {qRgb(0, 0, 0)});
+    ASSERT_EQ(forged.size(), 60);
+    const qint64 before = peakMemoryMb();
+    const QString text = refusal(forged);
+    const qint64 grown = peakMemoryMb() - before;
+    EXPECT_EQ(text, QStringLiteral("BMP ファイルのデータが、宣言された大きさ（14142 × 14142 ピクセル）に足りません。"));
+    EXPECT_LT(grown, 64) << "MB";
+    std::printf("refusing a 60-byte BMP that declares 200 megapixels: peak memory +%lld MB\n", grown);
+
+    // The bound: a delta code moves down at most 255 rows for its 4 bytes.
+    const QByteArray twoDeltas = QByteArray("\x00\x02\x00\xFF", 4).repeated(2) + endOfBitmap;
+    for (const int bits : {4, 8}) {
+        EXPECT_EQ(refusal(runLengthBmp(QSize(4, 512), bits, twoDeltas, {qRgb(0, 0, 0)})), QString()) << bits;
+        EXPECT_TRUE(refusal(runLengthBmp(QSize(4, 513), bits, twoDeltas, {qRgb(0, 0, 0)}))
+                        .contains(QStringLiteral("足りません")))
+            << bits;
+    }
+}
+
+TEST(RunLengthBmp, DataCutShortIsRefused)
+{
+    for (const int bits : {4, 8}) {
+        const QImage image = indexedPicture(QSize(64, 48), bits == 4 ? 16 : 200);
+        const QByteArray data = runLengthData(image, bits);
+        auto withData = [&](const QByteArray& d) { return runLengthBmp(image.size(), bits, d, image.colorTable()); };
+        for (const qsizetype cut : {qsizetype(10), data.size() / 2, data.size() - 5})
+            EXPECT_TRUE(refusal(withData(data.left(cut))).contains(QStringLiteral("途中で切れて")))
+                << bits << ' ' << cut;
+        EXPECT_FALSE(refusal(withData(data.left(1))).isEmpty()) << "not even a code";
+        // Without the end-of-bitmap code, but with every row there.
+        EXPECT_EQ(refusal(withData(data.left(data.size() - 2))), QString()) << bits;
     }
 }
 

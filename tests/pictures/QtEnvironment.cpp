@@ -1,7 +1,10 @@
 // The widgets and QPainter need an application object; it lives for the whole run.
 #include <gtest/gtest.h>
 
+#include "pictures/PictureStore.h"
+
 #include <QApplication>
+#include <QImageReader>
 
 #include <memory>
 
@@ -14,6 +17,8 @@ public:
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         m_app = std::make_unique<QApplication>(m_argc, m_argv);
+        // As the application sets it.
+        QImageReader::setAllocationLimit(kelpora::PictureStore::ReaderAllocationLimitMb);
     }
     void TearDown() override { m_app.reset(); }
 

@@ -1,0 +1,82 @@
+#include "pictures/PictureDecoder.h"
+
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <new>
+
+namespace kelpora {
+
+namespace {
+
+QString outOfMemory()
+{
+    return QStringLiteral("画像を表示するためのメモリが足りません。");
+}
+
+} // namespace
+
+QImage PictureDecoder::render(const Picture& picture, const QSize& target)
+{
+    if (picture.isNull() || target.isEmpty())
+        return QImage();
+    QImage image = target == picture.size() ? picture.pixels() : picture.scaledTo(target);
+    if (image.format() != QImage::Format_RGB32)
+        image = image.convertToFormat(QImage::Format_RGB32);
+    if (image.isNull())
+        throw PictureError(outOfMemory());
+    return image;
+}
+
+PictureDecoder::Result PictureDecoder::tryRender(const Picture& picture, const QSize& target) noexcept
+{
+    // Nothing may leave a pool job or a paint event by an exception.
+    Result result;
+    try {
+        result.image = render(picture, target);
+    } catch (const Error& e) {
+        result.error = e.text();
+    } catch (const std::bad_alloc&) {
+        result.error = outOfMemory();
+    } catch (...) {
+        result.error = QStringLiteral("画像を表示できませんでした。");
+    }
+    return result;
+}
+
+QFuture<PictureDecoder::Result> PictureDecoder::start(const Picture& picture, const QSize& target, QThreadPool* pool)
+{
+    // The job holds its own copies of the picture and the size.
+    return QtConcurrent::run(pool ? pool : QThreadPool::globalInstance(), &PictureDecoder::tryRender, picture, target);
+}
+
+QList<QFuture<PictureDecoder::Result>> PictureDecoder::startAll(const QList<Job>& jobs, QThreadPool* pool)
+{
+    QList<QFuture<Result>> futures;
+    futures.reserve(jobs.size());
+    for (const Job& job : jobs)
+        futures.append(start(job.picture, job.target, pool));
+    return futures;
+}
+
+void PictureDecoder::waitForAll(const QList<QFuture<Result>>& futures)
+{
+    for (auto at = futures.crbegin(); at != futures.crend(); ++at) {
+        QFuture<Result> future = *at; // another handle on the same job
+        if (future.isValid())
+            future.waitForFinished();
+    }
+}
+
+QList<PictureDecoder::Result> PictureDecoder::renderAll(const QList<Job>& jobs)
+{
+    const QList<QFuture<Result>> futures = startAll(jobs);
+    waitForAll(futures);
+    QList<Result> results;
+    results.reserve(futures.size());
+    for (const QFuture<Result>& future : futures)
+        results.append(future.result());
+    return results;
+}
+
+} // namespace kelpora
