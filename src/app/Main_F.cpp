@@ -5,6 +5,7 @@
 #include "app/ModalRunner.h"
 #include "core/SharedState.h"
 #include "browser/Fishdata_F.h"
+#include "entry/Fish_Data_IN.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -20,8 +21,9 @@ using kelpora::kit::Font;
 using kelpora::kit::label;
 
 TMainF::TMainF(QWidget* parent)
-    : KelporaWindow(parent, {"MainF", QStringLiteral("釣果記録"), {395, 270}, WindowSpec::Placement::Screen,
-                                WindowSpec::Sizing::Fixed, WindowSpec::TitleButtons::MinimiseClose})
+    : KelporaWindow(parent,
+        {"MainF", QStringLiteral("釣果記録"), {395, 270}, WindowSpec::Placement::Screen, WindowSpec::Sizing::Fixed,
+            WindowSpec::TitleButtons::MinimiseClose})
 {
     const QColor blue(0, 0, 255);
     Label3 = label(this, "Label3", QStringLiteral("ＫＥＬＰＯＲＡ"), {24, 14, 210, 32}, {24, true, blue});
@@ -61,6 +63,7 @@ void TMainF::Btn_Data_OutClick()
 void TMainF::Btn_Data_InClick()
 {
     Mode_Flg = kNewFlg;
+    kelpora::openModal(this, FishDataIn);
 }
 
 void TMainF::Btn_MenteClick()
