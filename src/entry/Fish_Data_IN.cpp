@@ -26,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <algorithm>
 #include <array>
 
 TFishDataIn* FishDataIn = nullptr;
@@ -290,17 +291,9 @@ void TFishDataIn::buildButtons()
 
 void TFishDataIn::buildTabOrder()
 {
-    QWidget* previous = nullptr;
-    auto chain = [&](QWidget* w) {
-        if (previous)
-            QWidget::setTabOrder(previous, w);
-        previous = w;
-    };
     for (const Field& f : fields())
-        chain(f.widget(*this));
-    chain(Btn_New_Yes);
-    chain(Btn_New_No);
-    chain(Btn_Close);
+        m_tabOrder.push_back(f.widget(*this));
+    m_tabOrder.insert(m_tabOrder.end(), {Btn_New_Yes, Btn_New_No, Btn_Close});
 }
 
 void TFishDataIn::connectHandlers()
@@ -448,7 +441,7 @@ void TFishDataIn::enterPressed(QWidget* field)
         ++i;
     for (i += 1 + size_t(skip); i < table.size(); ++i) {
         QWidget* next = table[i].widget(*this);
-        if (!next->isHidden() && (next->focusPolicy() & Qt::TabFocus)) {
+        if (takesTab(next)) {
             moveFocusTo(next);
             return;
         }
@@ -467,17 +460,32 @@ void TFishDataIn::moveFocusTo(QWidget* field)
         OpenValuePicker(edit, kind);
 }
 
+// Tab and Shift+Tab follow the field table themselves: Qt's own focus chain puts the
+// tide combo box's inner edit where it was created, so Shift+Tab from the date would
+// land in the tide field.
 bool TFishDataIn::focusNextPrevChild(bool next)
 {
-    const QWidget* before = focusWidget();
-    const bool moved = KelporaWindow::focusNextPrevChild(next);
-    QWidget* now = focusWidget();
-    if (moved && now && now != before) {
-        const QString kind = pickerKindOnFocus(now);
+    const auto at = std::find(m_tabOrder.begin(), m_tabOrder.end(), focusWidget());
+    if (at == m_tabOrder.end())
+        return KelporaWindow::focusNextPrevChild(next);
+    const size_t count = m_tabOrder.size();
+    const size_t from = size_t(at - m_tabOrder.begin());
+    for (size_t step = 1; step < count; ++step) {
+        QWidget* to = m_tabOrder[(from + (next ? step : count - step)) % count];
+        if (!takesTab(to))
+            continue;
+        to->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        const QString kind = pickerKindOnFocus(to);
         if (!kind.isEmpty())
-            kelpora::guarded([&] { OpenValuePicker(static_cast<QLineEdit*>(now), kind); });
+            kelpora::guarded([&] { OpenValuePicker(static_cast<QLineEdit*>(to), kind); });
+        return true;
     }
-    return moved;
+    return false;
+}
+
+bool TFishDataIn::takesTab(const QWidget* widget) const
+{
+    return widget->isVisibleTo(this) && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus);
 }
 
 QString TFishDataIn::pickerKindOnFocus(QWidget* field) const

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <span>
+#include <vector>
 
 class QComboBox;
 class QFrame;
@@ -133,6 +134,7 @@ private:
     QString allowedCharacters(QWidget* field) const;
     void enterPressed(QWidget* field);
     void moveFocusTo(QWidget* field);
+    bool takesTab(const QWidget* widget) const;
     void normaliseDate();
     QString pickerKindOnFocus(QWidget* field) const;
     QString pickerKindOnDoubleClick(QWidget* field) const;
@@ -141,6 +143,7 @@ private:
     bool checkRequiredFields();
     bool prepareInsert(const std::array<QString, 4>& times);
 
+    std::vector<QWidget*> m_tabOrder;
     QWidget* m_clickedInto = nullptr; // a picker field the mouse just gave the focus to
     bool m_picking = false;
 };

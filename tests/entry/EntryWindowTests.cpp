@@ -195,6 +195,12 @@ TEST_F(Entry, TabFollowsTheTableWithoutSkippingAndOpensThePickersToo)
     EXPECT_EQ(pickedKinds, names({"BASYO", "FUNE", "SAKANA"}));
     EXPECT_EQ(w->Edit_Fune->text(), QString());
 
+    // Backwards the same way, round from the date to the close button.
+    QTest::keyClick(w->Edit_Day, Qt::Key_Backtab);
+    EXPECT_EQ(focused(), QStringLiteral("Btn_Close"));
+    QTest::keyClick(w->Btn_Close, Qt::Key_Backtab);
+    EXPECT_EQ(focused(), QStringLiteral("Btn_New_No"));
+
     // Backwards into the point field opens its picker as well.
     answerPicker(QStringLiteral("沖"));
     w->CBox_Shio->setFocus();
@@ -427,3 +433,4 @@ TEST_F(Entry, EraseEmptiesEverythingAndStartsTheNextRecordAfresh)
     EXPECT_EQ(Mode_Flg, kNewFlg);
     EXPECT_EQ(Sel_Value, QStringLiteral("館山"));
 }
+
