@@ -25,8 +25,7 @@ QString program(const QString& dir, const QByteArray& script, bool executable = 
 
 // PATH and the current directory as a test sets them, put back afterwards.
 struct Surroundings {
-    Surroundings(const QString& path, const QString& current)
-        : m_path(qgetenv("PATH")), m_current(QDir::currentPath())
+    Surroundings(const QString& path, const QString& current) : m_path(qgetenv("PATH")), m_current(QDir::currentPath())
     {
         qputenv("PATH", path.toLocal8Bit());
         QDir::setCurrent(current);

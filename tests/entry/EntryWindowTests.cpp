@@ -433,4 +433,3 @@ TEST_F(Entry, EraseEmptiesEverythingAndStartsTheNextRecordAfresh)
     EXPECT_EQ(Mode_Flg, kNewFlg);
     EXPECT_EQ(Sel_Value, QStringLiteral("館山"));
 }
-
