@@ -8,12 +8,35 @@
 #include "support/Typing.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace kelpora::testing {
+
+// A picture with a line across, so encoders have something to keep.
+inline QImage drawing(int width, int height, QColor colour)
+{
+    QImage image(width, height, QImage::Format_RGB888);
+    image.fill(colour);
+    for (int x = 0; x < width; ++x)
+        image.setPixelColor(x, x * height / width, Qt::black);
+    return image;
+}
+
+// A file in the test's current (temporary) folder.
+inline QString writeFile(const QString& name, const QByteArray& bytes)
+{
+    const QString path = QDir::current().absoluteFilePath(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
 
 // Object names and kinds are plain ASCII.
 inline QStringList names(std::initializer_list<const char*> list)

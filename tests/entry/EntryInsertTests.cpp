@@ -11,8 +11,6 @@
 #include "support/RecordWriter.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -23,15 +21,6 @@ using kelpora::JpegCodec;
 using kelpora::Picture;
 
 namespace {
-
-QImage drawing(int width, int height, QColor colour)
-{
-    QImage image(width, height, QImage::Format_RGB888);
-    image.fill(colour);
-    for (int x = 0; x < width; ++x)
-        image.setPixelColor(x, x * height / width, Qt::black);
-    return image;
-}
 
 class Insert : public EntryFixture {
 protected:
@@ -56,15 +45,6 @@ protected:
     }
 
     void confirm() { QTest::mouseClick(w->Btn_New_Yes, Qt::LeftButton); }
-
-    QString photoFile(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = QDir::current().absoluteFilePath(name);
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        return path;
-    }
 
     std::unique_ptr<kelpora::SqlQuery> check;
 };
@@ -141,7 +121,7 @@ TEST_F(Insert, AFullEntryStoresEveryColumnAsTyped)
     for (int i = 0; i < 4; ++i) {
         photos[i] = JpegCodec::encode(drawing(64 + i, 48, QColor(40 * i, 90, 200)));
         photos[i].append("\xFF\xD9 trailing bytes kept", 22); // not what our encoder writes
-        seams.fileDialog.answers.push_back(photoFile(QStringLiteral("p%1.jpeg").arg(i), photos[i]));
+        seams.fileDialog.answers.push_back(writeFile(QStringLiteral("p%1.jpeg").arg(i), photos[i]));
     }
     for (ImageArea* photo : {w->Image_A, w->Image_B, w->Image_C, w->Image_D})
         QTest::mouseDClick(photo, Qt::LeftButton);
