@@ -11,6 +11,7 @@
 #include "core/SqlQuery.h"
 #include "core/TideValues.h"
 #include "entry/Data_Sel_F.h"
+#include "entry/DigitFilter.h"
 #include "entry/EntryInsert.h"
 #include "pictures/ImageArea.h"
 #include "pictures/PictureStore.h"
@@ -31,6 +32,7 @@
 
 TFishDataIn* FishDataIn = nullptr;
 
+using kelpora::DigitFilter;
 using kelpora::ImageArea;
 using kelpora::PictureStore;
 namespace kit = kelpora::kit;
@@ -140,9 +142,6 @@ constexpr std::array kTideRows{
     TFishDataIn::TideRow{&TFishDataIn::Edit_Min_T2, &TFishDataIn::Edit_Min_T2_2, &TFishDataIn::Edit_Min_H2, "MIN2",
         "MIN2_LOW", "干潮２の潮位"},
 };
-
-const QString kDigits = QStringLiteral("0123456789");
-const QString kDigitsAndPoint = QStringLiteral("0123456789.");
 
 const QColor kRequiredLabel(255, 0, 0);
 const QColor kRequiredField(0, 255, 255);
@@ -332,24 +331,20 @@ bool TFishDataIn::filterFieldEvent(QWidget* field, QEvent* event)
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (digitKeyDropped(field, key))
+        if (const QString allowed = allowedCharacters(field); !allowed.isEmpty() && DigitFilter::drops(allowed, *key))
             return true;
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (!enter || qobject_cast<QPlainTextEdit*>(field))
-            return false; // in a memo Enter is a line break
+        // In a memo Enter is a line break; the record number is no stop on the way.
+        if (!enter || qobject_cast<QPlainTextEdit*>(field) || !takesTab(field))
+            return false;
         enterPressed(field);
         return true;
     }
     case QEvent::InputMethod: {
         // A committed input-method string is typing too.
         const QString allowed = allowedCharacters(field);
-        const QString commit = static_cast<QInputMethodEvent*>(event)->commitString();
-        if (allowed.isEmpty())
-            return false;
-        for (const QChar c : commit)
-            if (!allowed.contains(c))
-                return true;
-        return false;
+        return !allowed.isEmpty()
+            && DigitFilter::drops(allowed, static_cast<QInputMethodEvent*>(event)->commitString());
     }
     case QEvent::FocusIn:
         // A click opens the picker once the button is let go, so the click itself ends
@@ -380,43 +375,14 @@ QString TFishDataIn::allowedCharacters(QWidget* field) const
 {
     for (const TideRow& row : tideRows()) {
         if (field == this->*row.hour || field == this->*row.minute)
-            return kDigits;
+            return DigitFilter::digits();
         if (field == this->*row.height)
-            return kDigitsAndPoint;
+            return DigitFilter::digitsAndPoint();
     }
     for (const Field& f : fields())
         if (f.bound == Bound::IntegerOrNull && f.widget(*this) == field)
-            return kDigits;
+            return DigitFilter::digits();
     return {};
-}
-
-// The digit fields drop every typed character but their own, as they are typed; text
-// pasted from the context menu is not typed, and the insert checks it.
-bool TFishDataIn::digitKeyDropped(QWidget* field, const QKeyEvent* key) const
-{
-    const QString allowed = allowedCharacters(field);
-    if (allowed.isEmpty())
-        return false;
-    switch (key->key()) {
-    case Qt::Key_Backspace:
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Delete:
-        return false;
-    default:
-        break;
-    }
-    // Ctrl with a letter types a control character (Ctrl+V among them), whatever text
-    // the platform attaches to it.
-    if (key->modifiers().testFlag(Qt::ControlModifier) && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z)
-        return true;
-    for (const QChar c : key->text())
-        if (!allowed.contains(c))
-            return true;
-    return false;
 }
 
 void TFishDataIn::enterPressed(QWidget* field)

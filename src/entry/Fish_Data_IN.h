@@ -130,7 +130,7 @@ private:
     void connectHandlers();
 
     bool filterFieldEvent(QWidget* field, QEvent* event);
-    bool digitKeyDropped(QWidget* field, const QKeyEvent* key) const;
+    // The characters a digit field takes; empty for the other fields.
     QString allowedCharacters(QWidget* field) const;
     void enterPressed(QWidget* field);
     void moveFocusTo(QWidget* field);
