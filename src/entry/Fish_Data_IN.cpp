@@ -474,7 +474,7 @@ QString TFishDataIn::pickerKindOnDoubleClick(QWidget* field) const
 
 void TFishDataIn::OpenValuePicker(QLineEdit* edit, const QString& kind)
 {
-    // The picker takes the focus and gives it back; that return is no new arrival.
+    // One picker at a time, whatever the focus does while it is open.
     if (m_picking)
         return;
     m_picking = true;
