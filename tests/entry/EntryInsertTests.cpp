@@ -116,7 +116,8 @@ TEST_F(Insert, AFullEntryStoresEveryColumnAsTyped)
     const QByteArray chart = JpegCodec::encode(drawing(333, 248, Qt::white));
     const QImage map = drawing(300, 200, Qt::yellow);
     w->Image_Shio->setPicture(Picture::fromJpeg(chart)); // as the tide chart editor hands it over
-    w->Image_Map->setPicture(Picture::fromBitmap(map)); // as the map input hands it over
+    seams.program.whileRunning = [&] { seams.clipboard.bitmapImage = map; }; // the map program copies its map
+    QTest::mouseClick(w->Btn_Apri_Chizu, Qt::LeftButton);
     QByteArray photos[4];
     for (int i = 0; i < 4; ++i) {
         photos[i] = JpegCodec::encode(drawing(64 + i, 48, QColor(40 * i, 90, 200)));

@@ -75,6 +75,11 @@ TEST(EntryFromTheMenu, OpensForANewRecordWithTheNextNumberAndTodaysDate)
         EXPECT_EQ(w.CBox_Shio->itemText(5), QStringLiteral("若潮"));
         EXPECT_EQ(w.CBox_Shio->currentText(), QString());
         EXPECT_TRUE(w.Edit_Old_Sho->isHidden());
+        // Japanese input for names and notes, none for dates, times and numbers.
+        for (QWidget* on : std::initializer_list<QWidget*>{w.Edit_Tenki, w.Edit_F2, w.CBox_Shio, w.Memo_Cyouka})
+            EXPECT_TRUE(on->testAttribute(Qt::WA_InputMethodEnabled)) << qPrintable(on->objectName());
+        for (QWidget* off : {w.Edit_Day, w.Edit_Max_T1_2, w.Edit_Min_H2, w.Edit_F3_kazu})
+            EXPECT_FALSE(off->testAttribute(Qt::WA_InputMethodEnabled)) << qPrintable(off->objectName());
         QTest::mouseClick(w.Btn_Close, Qt::LeftButton);
         EXPECT_FALSE(w.isVisible());
         checked = true;
