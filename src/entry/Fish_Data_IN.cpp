@@ -353,9 +353,10 @@ bool TFishDataIn::filterFieldEvent(QWidget* field, QEvent* event)
             m_clickedInto = field;
         return false;
     case QEvent::MouseButtonRelease:
-        if (m_clickedInto == field && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            m_clickedInto = nullptr;
-            OpenValuePicker(static_cast<QLineEdit*>(field), pickerKindOnFocus(field));
+        if (m_clickedInto == field) {
+            m_clickedInto = nullptr; // a right click into the field opens its menu, not the picker
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+                OpenValuePicker(static_cast<QLineEdit*>(field), pickerKindOnFocus(field));
         }
         return false;
     case QEvent::MouseButtonDblClick: {
