@@ -6,6 +6,7 @@
 #include "core/SharedState.h"
 #include "browser/Fishdata_F.h"
 #include "maintenance/Mente_F.h"
+#include "entry/Fish_Data_IN.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -63,6 +64,7 @@ void TMainF::Btn_Data_OutClick()
 void TMainF::Btn_Data_InClick()
 {
     Mode_Flg = kNewFlg;
+    kelpora::openModal(this, FishDataIn);
 }
 
 void TMainF::Btn_MenteClick()

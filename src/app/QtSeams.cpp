@@ -4,12 +4,15 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 
 namespace {
 
@@ -80,13 +83,25 @@ public:
 
 class QtExternalProgram final : public ExternalProgram {
 public:
-    bool runAndWait(const QString& program) override
+    QString locate(const QString& program) override
+    {
+        const QString onPath = QStandardPaths::findExecutable(program);
+        if (!onPath.isEmpty())
+            return onPath;
+        const QFileInfo here(QDir::current(), program);
+        if (here.isFile() && here.isExecutable())
+            return here.absoluteFilePath();
+        return {};
+    }
+    bool runAndWait(const QString& path, const std::function<void()>& started) override
     {
         QProcess process;
         process.setChildProcessModifier([] { kelpora::SignalShutdown::unblockSignals(); });
-        process.start(program, {});
+        process.start(path, {});
         if (!process.waitForStarted())
             return false;
+        if (started)
+            started();
         // Keep the windows painted while the user works in the other program.
         QEventLoop loop;
         QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);

@@ -31,7 +31,8 @@ public:
 
 class FallbackProgram final : public ExternalProgram {
 public:
-    bool runAndWait(const QString&) override { return false; }
+    QString locate(const QString&) override { return {}; }
+    bool runAndWait(const QString&, const std::function<void()>&) override { return false; }
 };
 
 template <class Base, class Fallback> class Slot {

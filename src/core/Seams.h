@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // The few places where the application meets the person or the desktop. Production
@@ -42,9 +43,13 @@ public:
 class ExternalProgram {
 public:
     virtual ~ExternalProgram() = default;
-    // Starts the program and returns once it has ended, keeping windows painted.
-    // False when it could not be started.
-    virtual bool runAndWait(const QString& program) = 0;
+    // The program's full path, looked up first on PATH, then in the current directory;
+    // empty when it is in neither.
+    virtual QString locate(const QString& program) = 0;
+    // Starts the program at `path`, calls `started` once it runs, and returns once it
+    // has ended, keeping windows painted. False when it could not be started; `started`
+    // is then never called, so whatever it would undo stays as it was.
+    virtual bool runAndWait(const QString& path, const std::function<void()>& started) = 0;
 };
 
 MessageBoxes& messageBoxes();

@@ -4,6 +4,7 @@
 #include "app/ModalRunner.h"
 #include "core/SharedState.h"
 #include "support/ScriptedSeams.h"
+#include "support/TempDatabase.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -28,6 +29,7 @@ TProbeF* ProbeF = nullptr;
 TEST(MainMenu, ShowsTitleVersionAndSetsOldMode)
 {
     ScriptedSeams seams;
+    kelpora::testing::TempDatabase db;
     resetSharedState();
     TMainF menu;
     EXPECT_EQ(menu.windowTitle(), QStringLiteral("釣果記録"));
@@ -43,6 +45,7 @@ TEST(MainMenu, ShowsTitleVersionAndSetsOldMode)
 
     menu.findChild<QPushButton*>(QStringLiteral("Btn_Data_In"))->click();
     EXPECT_EQ(Mode_Flg, QStringLiteral("NEW_Flg"));
+    EXPECT_EQ(seams.modal.opened, QStringList{QStringLiteral("FishDataIn")});
     EXPECT_TRUE(seams.messages.errors.isEmpty());
 }
 

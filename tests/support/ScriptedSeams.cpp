@@ -1,6 +1,7 @@
 #include "support/ScriptedSeams.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QPointer>
 
 namespace kelpora::testing {
 
@@ -31,11 +32,19 @@ void ScriptedClipboard::clear()
     pictureImage.reset();
 }
 
-bool ScriptedProgram::runAndWait(const QString& program)
+QString ScriptedProgram::locate(const QString& program)
 {
-    started << program;
+    located << program;
+    return installed ? QStringLiteral("/scripted/bin/") + program : QString();
+}
+
+bool ScriptedProgram::runAndWait(const QString& path, const std::function<void()>& startedCallback)
+{
+    started << path;
     if (!canStart)
         return false;
+    if (startedCallback)
+        startedCallback();
     if (whileRunning)
         whileRunning();
     return true;
@@ -43,6 +52,7 @@ bool ScriptedProgram::runAndWait(const QString& program)
 
 int ScriptedModal::exec(QDialog& dialog)
 {
+    const QPointer<QWidget> returnTo = QApplication::activeWindow();
     opened << dialog.objectName();
     dialog.show();
     QCoreApplication::processEvents();
@@ -53,6 +63,11 @@ int ScriptedModal::exec(QDialog& dialog)
         result = script(dialog);
     }
     dialog.hide();
+    // As the desktop does: the window that was active before gets the focus back.
+    if (returnTo) {
+        returnTo->activateWindow();
+        QCoreApplication::processEvents();
+    }
     return result;
 }
 

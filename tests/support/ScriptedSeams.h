@@ -44,15 +44,19 @@ public:
 
 class ScriptedProgram final : public seams::ExternalProgram {
 public:
-    bool runAndWait(const QString& program) override;
+    QString locate(const QString& program) override;
+    bool runAndWait(const QString& path, const std::function<void()>& startedCallback) override;
 
-    QStringList started;
+    QStringList located; // every name looked up
+    QStringList started; // every path run, also when it failed to start
     std::function<void()> whileRunning;
+    bool installed = true; // false: locate finds nothing
     bool canStart = true;
 };
 
 // Shows the dialog (so its show handler runs), lets the next script drive it, and
-// returns what the script returns; with no script the dialog is simply closed.
+// returns what the script returns; with no script the dialog is simply closed. The
+// window that was active before is activated again afterwards, as the desktop does.
 class ScriptedModal final : public seams::ModalRunner {
 public:
     int exec(QDialog& dialog) override;
