@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QString>
+
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace kelpora {
 
@@ -16,9 +20,16 @@ private:
     QString m_text;
 };
 
+// Carries the client's error codes as well, for the few callers that must tell one
+// failure from another (a file held by another process, say) without parsing text.
 class DbError : public Error {
 public:
-    using Error::Error;
+    explicit DbError(const QString& text, std::vector<long> codes = {}) : Error(text), m_codes(std::move(codes)) { }
+    const std::vector<long>& codes() const noexcept { return m_codes; }
+    bool hasCode(long code) const { return std::find(m_codes.begin(), m_codes.end(), code) != m_codes.end(); }
+
+private:
+    std::vector<long> m_codes;
 };
 
 class EncodingError : public Error {
