@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+namespace kelpora::tools {
+
+// What kelpora-backup found when it checked a backup, kept beside it as
+// "KELPORA-yyyymmdd-hhmmss.fbk.check": a backup with this record is a good one. It lets
+// a later restore tell a damaged file from a sound one, and the next backup tell whether
+// the book changed since.
+struct BackupCheck {
+    QDateTime made;
+    qint64 records = 0;
+    QByteArray contents; // RecordDigest of the book, hex
+    QByteArray stamp; // changeStamp of the book, hex
+    QByteArray fileHash; // SHA-256 of the backup file, hex
+
+    static QString pathFor(const QString& backupPath);
+    // Nothing when the file is missing or not a check record.
+    static std::optional<BackupCheck> read(const QString& path);
+    // Written whole or not at all. Throws Error.
+    void write(const QString& path) const;
+
+    // SHA-256 of a file's bytes, hex; throws Error when it cannot be read.
+    static QByteArray hashFile(const QString& path);
+};
+
+} // namespace kelpora::tools
