@@ -34,9 +34,11 @@ struct LineError {
     QString reason;
 };
 
+// Turns CSV records into the insert's parameters. Without a query it only checks them,
+// so a bad line is found before any book is made.
 class RecordBinder {
 public:
-    RecordBinder(SqlQuery& q, const QDir& csvDir) : m_q(q), m_csvDir(csvDir) { }
+    RecordBinder(SqlQuery* q, const QDir& csvDir) : m_q(q), m_csvDir(csvDir) { }
 
     // Binds one CSV record to the insert; returns the bytes of pictures it bound.
     qint64 bind(const CsvReader::Record& r)
@@ -76,23 +78,34 @@ private:
         if (empty && (!f.quoted || c.type == record::ColumnType::Integer || c.type == record::ColumnType::Picture)) {
             if (c.primaryKey)
                 fail(c, QStringLiteral("記録番号がありません"));
-            m_q.bindNull(param);
+            if (m_q)
+                m_q->bindNull(param);
             return;
         }
         const QString value = decode(c, f.bytes);
         switch (c.type) {
-        case record::ColumnType::Integer:
-            m_q.bindInteger(param, integer(c, value));
+        case record::ColumnType::Integer: {
+            const qint32 n = integer(c, value);
+            if (m_q)
+                m_q->bindInteger(param, n);
             break;
+        }
         case record::ColumnType::Text:
-            m_q.bindText(param, shiftJisChecked(c, value));
+            shiftJisChecked(c, value);
+            if (m_q)
+                m_q->bindText(param, value);
             break;
         case record::ColumnType::Memo:
-            m_q.bindMemo(param, shiftJisChecked(c, value));
+            shiftJisChecked(c, value);
+            if (m_q)
+                m_q->bindMemo(param, value);
             break;
-        case record::ColumnType::Picture:
-            m_q.bindBlob(param, picture(c, value));
+        case record::ColumnType::Picture: {
+            const QByteArray bytes = picture(c, value);
+            if (m_q)
+                m_q->bindBlob(param, bytes);
             break;
+        }
         }
     }
 
@@ -113,7 +126,7 @@ private:
         return qint32(n);
     }
 
-    const QString& shiftJisChecked(const record::Column& c, const QString& value) const
+    void shiftJisChecked(const record::Column& c, const QString& value) const
     {
         qsizetype bytes = 0;
         try {
@@ -127,15 +140,21 @@ private:
                     .arg(value)
                     .arg(bytes)
                     .arg(c.byteLength));
-        return value;
     }
 
+    // The file's bytes; when only checking, nothing (the file is there and readable).
     QByteArray picture(const record::Column& c, const QString& relative)
     {
         const QString path = m_csvDir.absoluteFilePath(relative);
         QFile f(path);
         if (!QFileInfo(path).isFile())
             fail(c, QStringLiteral("写真のファイル %1 がありません").arg(native(path)));
+        if (!m_q) {
+            if (!QFileInfo(path).isReadable())
+                fail(c, QStringLiteral("写真のファイル %1 を読めません").arg(native(path)));
+            ++m_pictures;
+            return {};
+        }
         if (!f.open(QIODevice::ReadOnly))
             fail(c, QStringLiteral("写真のファイル %1 を読めません: %2").arg(native(path), f.errorString()));
         const QByteArray bytes = f.readAll();
@@ -144,7 +163,7 @@ private:
         return bytes;
     }
 
-    SqlQuery& m_q;
+    SqlQuery* m_q;
     QDir m_csvDir;
     int m_line = 0;
     qint64 m_pictureBytes = 0;
@@ -167,23 +186,38 @@ void checkHeader(const CsvReader::Record& header)
                 .arg(expected.front(), expected[1], expected.back())};
 }
 
-// Reads the whole CSV into the new book at path, committing now and then.
-qint64 fill(const QString& path, CsvReader& reader, const QDir& csvDir, int& pictures)
+// Reads every record after the header; throws LineError or CsvReader::SyntaxError.
+void check(const QByteArray& csv, const QDir& csvDir)
 {
+    CsvReader reader(csv);
+    CsvReader::Record r;
+    if (!reader.next(r))
+        throw LineError{1, QStringLiteral("見出しの行がありません")};
+    checkHeader(r);
+    RecordBinder binder(nullptr, csvDir);
+    while (reader.next(r))
+        binder.bind(r);
+}
+
+// Reads the whole (checked) CSV into the new book at path, committing now and then.
+qint64 fill(const QString& path, const QByteArray& csv, const QDir& csvDir, int& pictures)
+{
+    CsvReader reader(csv);
+    CsvReader::Record r;
+    reader.next(r); // the header
     IBDatabase db(TDM1::connectionParams());
     db.setDatabaseName(path);
     IBTransaction tr(db);
     db.setDefaultTransaction(&tr);
     SqlQuery insert(db, tr);
     insert.addSql(record::insertAllSql());
-    RecordBinder binder(insert, csvDir);
+    RecordBinder binder(&insert, csvDir);
 
     // Committed in batches: with forced writes each commit waits for the disk.
     constexpr int kBatch = 500;
     constexpr qint64 kBatchBytes = 64 << 20;
     qint64 records = 0;
     qint64 pending = 0;
-    CsvReader::Record r;
     while (reader.next(r)) {
         pending += binder.bind(r);
         try {
@@ -214,17 +248,15 @@ CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
     QFile file(csvPath);
     if (!file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("%1 を読めません: %2").arg(native(csvPath), file.errorString()));
-    CsvReader reader(file.readAll());
+    const QByteArray csv = file.readAll();
     file.close();
+    const QDir csvDir = QFileInfo(csvPath).absoluteDir();
 
     const bool madeDir = !dir.exists();
     if (madeDir && !QDir().mkpath(dir.path()))
         throw Error(QStringLiteral("フォルダ %1 を作れません。").arg(native(dir.path())));
     try {
-        CsvReader::Record header;
-        if (!reader.next(header))
-            throw LineError{1, QStringLiteral("見出しの行がありません")};
-        checkHeader(header);
+        check(csv, csvDir);
         // Built under a temporary name and moved into place whole: a failed or
         // interrupted import never leaves a half-filled book where the application looks.
         QTemporaryDir scratch(dir.absoluteFilePath(QStringLiteral(".import-XXXXXX")));
@@ -232,7 +264,7 @@ CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
             throw Error(QStringLiteral("一時フォルダを %1 に作れません。").arg(native(dir.path())));
         const QString building = scratch.filePath(QLatin1String(TDM1::kFileName));
         createCatchDatabase(building);
-        result.records = fill(building, reader, QFileInfo(csvPath).absoluteDir(), result.pictures);
+        result.records = fill(building, csv, csvDir, result.pictures);
         if (!QFile::rename(building, result.book))
             throw Error(QStringLiteral("%1 を置けません（既に存在するか、書き込めません）。").arg(native(result.book)));
     } catch (const CsvReader::SyntaxError& e) {

@@ -97,9 +97,14 @@ void RecordCursor::describe()
 
 bool RecordCursor::next()
 {
-    const int rc = fb::call([&](ThrowStatusWrapper* st) { return m_cursor->fetchNext(st, m_buffer.data()); });
-    if (rc != Firebird::IStatus::RESULT_OK)
+    // The engine refuses a fetch after the end, so the end is remembered.
+    if (m_atEnd)
         return false;
+    const int rc = fb::call([&](ThrowStatusWrapper* st) { return m_cursor->fetchNext(st, m_buffer.data()); });
+    if (rc != Firebird::IStatus::RESULT_OK) {
+        m_atEnd = true;
+        return false;
+    }
     decodeRow();
     return true;
 }

@@ -19,7 +19,8 @@ public:
     RecordCursor(const RecordCursor&) = delete;
     RecordCursor& operator=(const RecordCursor&) = delete;
 
-    // Moves to the next record; false after the last. Reads its BLOBs too.
+    // Moves to the next record; false after the last (and on every call after that).
+    // Reads its BLOBs too.
     bool next();
     // The current record, one value per catalogue column.
     const std::vector<FieldValue>& values() const { return m_values; }
@@ -39,6 +40,7 @@ private:
     std::vector<Column> m_columns;
     std::vector<unsigned char> m_buffer;
     std::vector<FieldValue> m_values;
+    bool m_atEnd = false;
 };
 
 } // namespace kelpora::tools
