@@ -11,7 +11,9 @@ namespace kelpora::tools {
 
 namespace {
 
-constexpr const char* kHeading = "# kelpora-backup check";
+// The hashes are BLAKE2b-256; a later change of algorithm changes this line, so an old
+// record is never read with the wrong one.
+constexpr const char* kHeading = "# kelpora-backup check, blake2b-256";
 
 } // namespace
 
@@ -68,7 +70,7 @@ void BackupCheck::write(const QString& path) const
 QByteArray BackupCheck::hashFile(const QString& path)
 {
     QFile f(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
     if (!f.open(QIODevice::ReadOnly) || !hash.addData(&f))
         throw Error(QStringLiteral("%1 を読めません: %2").arg(QDir::toNativeSeparators(path), f.errorString()));
     return hash.result().toHex();

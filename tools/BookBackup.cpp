@@ -5,6 +5,7 @@
 #include "BookComparison.h"
 #include "BookConnection.h"
 #include "ChangeStamp.h"
+#include "FileSync.h"
 #include "FirebirdService.h"
 
 #include "core/DM_1.h"
@@ -84,6 +85,7 @@ BookBackup::Result BookBackup::run(const QString& dir, const Options& options)
     check.records = result.records;
     check.contents = result.digest;
     check.stamp = stamp;
+    syncFile(unfinished);
     check.fileHash = BackupCheck::hashFile(unfinished);
     check.write(BackupCheck::pathFor(target));
     if (!QFile::rename(unfinished, target)) {
@@ -91,6 +93,7 @@ BookBackup::Result BookBackup::run(const QString& dir, const Options& options)
         throw Error(QStringLiteral("バックアップを %1 に置けません。").arg(native(target)));
     }
     cleanup.path.clear();
+    syncDirectory(folder.path());
     return {Outcome::Made, target, result.records, folder.prune(options.keep)};
 }
 

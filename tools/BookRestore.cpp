@@ -3,6 +3,7 @@
 #include "BackupCheck.h"
 #include "BookComparison.h"
 #include "BookConnection.h"
+#include "FileSync.h"
 #include "FirebirdService.h"
 
 #include "core/DM_1.h"
@@ -93,6 +94,7 @@ BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPa
         throw Error(QStringLiteral("一時フォルダを %1 に作れません。").arg(native(dir.path())));
     const QString restored = scratch.filePath(QLatin1String(TDM1::kFileName));
     result.records = restoreAndCheck(backup, restored, check);
+    syncFile(restored);
 
     if (old) {
         result.replaced = replacedName(dir);
@@ -106,6 +108,7 @@ BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPa
         throw Error(
             QStringLiteral("復元した釣果記録を %1 に置けません。釣果記録は元のままです。").arg(native(result.book)));
     }
+    syncDirectory(dir.path());
     return result;
 }
 

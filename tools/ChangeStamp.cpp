@@ -52,7 +52,7 @@ void hashRows(BookConnection& book, const char* sql, QCryptographicHash& hash)
 
 QByteArray changeStamp(BookConnection& book)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
     hashRows(book,
         "select datediff(millisecond from timestamp '2000-01-01 00:00:00' to MON$CREATION_DATE)"
         " from MON$DATABASE",

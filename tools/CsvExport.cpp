@@ -148,6 +148,9 @@ CsvExport::Result CsvExport::run(const QString& dir, const QString& csvPath)
 {
     const QString csv = QFileInfo(csvPath).absoluteFilePath();
     const QString pictures = QFileInfo(csv).dir().absoluteFilePath(picturesDirName(csv));
+    if (!QFileInfo(csv).dir().exists())
+        throw Error(
+            QStringLiteral("書き出し先のフォルダ %1 がありません。").arg(native(QFileInfo(csv).absolutePath())));
     for (const QString& path : {csv, pictures})
         if (QFileInfo::exists(path))
             throw Error(QStringLiteral("%1 は既に存在します。上書きはしません。").arg(native(path)));

@@ -2,6 +2,8 @@
 
 #include "CatchDatabase.h"
 #include "CsvReader.h"
+#include "FileSync.h"
+#include "FirebirdService.h"
 
 #include "core/CatchRecord.h"
 #include "core/DM_1.h"
@@ -263,10 +265,13 @@ CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
         if (!scratch.isValid())
             throw Error(QStringLiteral("一時フォルダを %1 に作れません。").arg(native(dir.path())));
         const QString building = scratch.filePath(QLatin1String(TDM1::kFileName));
-        createCatchDatabase(building);
+        createCatchDatabase(building, false);
         result.records = fill(building, csv, csvDir, result.pictures);
+        FirebirdService::setForcedWrites(building);
+        syncFile(building);
         if (!QFile::rename(building, result.book))
             throw Error(QStringLiteral("%1 を置けません（既に存在するか、書き込めません）。").arg(native(result.book)));
+        syncDirectory(dir.path());
     } catch (const CsvReader::SyntaxError& e) {
         if (madeDir)
             QDir().rmdir(dir.path());

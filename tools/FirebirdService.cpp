@@ -111,7 +111,6 @@ void run(const std::function<void(ThrowStatusWrapper*, IXpbBuilder*)>& build)
         fb::Ref<Firebird::IService> service = attachServiceManager(st);
         fb::Ref<IXpbBuilder> spb(fb::util()->getXpbBuilder(st, IXpbBuilder::SPB_START, nullptr, 0));
         build(st, spb.get());
-        spb->insertTag(st, isc_spb_verbose);
         service->start(st, spb->getBufferLength(st), spb->getBuffer(st));
         const unsigned char items[] = {isc_info_svc_line};
         std::vector<unsigned char> answer(16384);
@@ -134,6 +133,7 @@ void FirebirdService::backup(const QString& bookPath, const QString& backupPath)
         spb->insertTag(st, isc_action_svc_backup);
         spb->insertString(st, isc_spb_dbname, book.constData());
         spb->insertString(st, isc_spb_bkp_file, file.constData());
+        spb->insertTag(st, isc_spb_verbose);
     });
 }
 
@@ -147,6 +147,18 @@ void FirebirdService::restore(const QString& backupPath, const QString& bookPath
         spb->insertString(st, isc_spb_dbname, book.constData());
         // Create only: never replace a file that is there.
         spb->insertInt(st, isc_spb_options, isc_spb_res_create);
+        spb->insertTag(st, isc_spb_verbose);
+    });
+}
+
+void FirebirdService::setForcedWrites(const QString& bookPath)
+{
+    const QByteArray book = QFile::encodeName(bookPath);
+    run([&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
+        spb->insertTag(st, isc_action_svc_properties);
+        spb->insertString(st, isc_spb_dbname, book.constData());
+        const unsigned char sync = isc_spb_prp_wm_sync;
+        spb->insertBytes(st, isc_spb_prp_write_mode, &sync, 1);
     });
 }
 

@@ -17,6 +17,10 @@ public:
     // must check that the result is online (BookConnection::isOnline). Throws DbError.
     static void restore(const QString& backupPath, const QString& bookPath);
 
+    // Turns forced writes on for the book at bookPath (no one may have it open): a book
+    // filled with them off, which is many times faster, is then as safe as any other.
+    static void setForcedWrites(const QString& bookPath);
+
     // The service's report lines of the last backup or restore in this thread.
     static QStringList lastOutput();
 };

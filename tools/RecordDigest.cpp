@@ -6,7 +6,7 @@
 
 namespace kelpora::tools {
 
-RecordDigest::RecordDigest() : m_hash(QCryptographicHash::Sha256)
+RecordDigest::RecordDigest() : m_hash(QCryptographicHash::Blake2b_256)
 { }
 
 void RecordDigest::add(const std::vector<FieldValue>& record)
