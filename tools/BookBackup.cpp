@@ -28,7 +28,8 @@ QString native(const QString& path)
 // all the while, so nothing can change it between the backup and the comparison.
 BookComparison checkAgainstBook(BookConnection& book, const QString& backup, const QString& folder)
 {
-    QTemporaryDir scratch(QDir(folder).filePath(QLatin1String(BackupFolder::kCheckFolderPrefix) + u'X'));
+    QTemporaryDir scratch(
+        QDir(folder).filePath(QLatin1String(BackupFolder::kCheckFolderPrefix) + QStringLiteral("XXXXXX")));
     if (!scratch.isValid())
         throw Error(QStringLiteral("検査用の一時フォルダを %1 に作れません。").arg(native(folder)));
     const QString restored = scratch.filePath(QLatin1String(TDM1::kFileName));

@@ -3,6 +3,7 @@
 #include "BackupCheck.h"
 #include "BookComparison.h"
 #include "BookConnection.h"
+#include "BookInUseError.h"
 #include "FileSync.h"
 #include "FirebirdService.h"
 
@@ -80,9 +81,17 @@ BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPa
 
     // Held from before the restore until the swap, so the application cannot open the
     // old book in between and write to a file that is about to be moved aside.
+    // A book that cannot be opened at all (a broken disk, say) is what a restore is for:
+    // it is moved aside all the same.
     std::unique_ptr<BookConnection> old;
-    if (QFileInfo::exists(result.book))
-        old = std::make_unique<BookConnection>(result.book);
+    const bool hadBook = QFileInfo::exists(result.book);
+    if (hadBook) {
+        try {
+            old = std::make_unique<BookConnection>(result.book);
+        } catch (const BookInUseError&) {
+            throw;
+        } catch (const Error&) { }
+    }
 
     std::optional<BackupCheck> check = BackupCheck::read(BackupCheck::pathFor(backup));
     if (check && BackupCheck::hashFile(backup) != check->fileHash)
@@ -96,14 +105,14 @@ BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPa
     result.records = restoreAndCheck(backup, restored, check);
     syncFile(restored);
 
-    if (old) {
+    if (hadBook) {
         result.replaced = replacedName(dir);
         if (!QFile::rename(result.book, result.replaced))
             throw Error(QStringLiteral("%1 を %2 に移せません。釣果記録は元のままです。")
                             .arg(native(result.book), native(result.replaced)));
     }
     if (!QFile::rename(restored, result.book)) {
-        if (old)
+        if (hadBook)
             QFile::rename(result.replaced, result.book);
         throw Error(
             QStringLiteral("復元した釣果記録を %1 に置けません。釣果記録は元のままです。").arg(native(result.book)));

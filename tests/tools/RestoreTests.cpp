@@ -87,6 +87,17 @@ TEST(Restore, MakesTheBookInAFolderThatHasNone)
     EXPECT_EQ(BookFolder::records(QDir(dir).filePath(QStringLiteral("KELPORA.FDB"))), 20);
 }
 
+TEST(Restore, ReplacesABookThatCannotBeOpenedAnyMore)
+{
+    BookFolder folder;
+    const QString backup = backupOf(folder);
+    const QByteArray broken = BookFolder::readFile(folder.book()).left(20000);
+    BookFolder::writeFile(folder.book(), broken);
+    const kelpora::tools::BookRestore::Result r = kelpora::tools::BookRestore::run(backup, folder.path());
+    EXPECT_EQ(BookFolder::records(folder.book()), 20);
+    EXPECT_EQ(BookFolder::readFile(r.replaced), broken);
+}
+
 TEST(Restore, RefusesForeignAndDamagedFilesAndLeavesTheBookAsItWas)
 {
     BookFolder folder;
