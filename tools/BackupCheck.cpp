@@ -42,14 +42,12 @@ std::optional<BackupCheck> BackupCheck::read(const QString& path)
             check.made = QDateTime::fromString(QString::fromLatin1(value), Qt::ISODateWithMs);
         else if (key == "records")
             check.records = value.toLongLong(&hasRecords);
-        else if (key == "contents")
-            check.contents = value;
         else if (key == "stamp")
             check.stamp = value;
         else if (key == "file")
             check.fileHash = value;
     }
-    if (!hasRecords || check.contents.isEmpty() || check.stamp.isEmpty() || check.fileHash.isEmpty())
+    if (!hasRecords || check.stamp.isEmpty() || check.fileHash.isEmpty())
         return std::nullopt;
     return check;
 }
@@ -59,7 +57,6 @@ void BackupCheck::write(const QString& path) const
     QByteArray text = QByteArray(kHeading) + '\n';
     text += "made=" + made.toString(Qt::ISODateWithMs).toLatin1() + '\n';
     text += "records=" + QByteArray::number(records) + '\n';
-    text += "contents=" + contents + '\n';
     text += "stamp=" + stamp + '\n';
     text += "file=" + fileHash + '\n';
     QSaveFile f(path);

@@ -9,13 +9,12 @@
 namespace kelpora::tools {
 
 // What kelpora-backup found when it checked a backup, kept beside it as
-// "KELPORA-yyyymmdd-hhmmss.fbk.check": a backup with this record is a good one. It lets
-// a later restore tell a damaged file from a sound one, and the next backup tell whether
-// the book changed since.
+// "KELPORA-yyyymmdd-hhmmss.fbk.check": a backup with this record is a good one. The
+// file's hash lets a later restore tell the very file that was checked from a damaged
+// one, and the stamp lets the next backup tell whether the book changed since.
 struct BackupCheck {
     QDateTime made;
     qint64 records = 0;
-    QByteArray contents; // RecordDigest of the book, hex
     QByteArray stamp; // changeStamp of the book, hex
     QByteArray fileHash; // hashFile of the backup file
 

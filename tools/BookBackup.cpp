@@ -36,11 +36,11 @@ BookComparison checkAgainstBook(BookConnection& book, const QString& backup, con
     try {
         FirebirdService::restore(backup, restored);
     } catch (const DbError& e) {
-        return {0, {}, QStringLiteral("復元できません: %1").arg(e.text())};
+        return {0, QStringLiteral("復元できません: %1").arg(e.text())};
     }
     BookConnection copy(restored);
     if (!copy.isOnline())
-        return {0, {}, QStringLiteral("復元が途中で終わりました")};
+        return {0, QStringLiteral("復元が途中で終わりました")};
     return BookComparison::compare(book, copy);
 }
 
@@ -84,7 +84,6 @@ BookBackup::Result BookBackup::run(const QString& dir, const Options& options)
     BackupCheck check;
     check.made = now;
     check.records = result.records;
-    check.contents = result.digest;
     check.stamp = stamp;
     syncFile(unfinished);
     check.fileHash = BackupCheck::hashFile(unfinished);

@@ -2,7 +2,6 @@
 
 #include "BookConnection.h"
 #include "RecordCursor.h"
-#include "RecordDigest.h"
 
 #include "core/CatchRecord.h"
 
@@ -24,44 +23,29 @@ QString firstDifference(const RecordCursor& a, const RecordCursor& b)
 BookComparison BookComparison::compare(BookConnection& book, BookConnection& copy)
 {
     BookComparison result;
-    RecordDigest digest;
     RecordCursor a(book.attachment(), book.transaction());
     RecordCursor b(copy.attachment(), copy.transaction());
     for (;;) {
         const bool more = a.next();
         const bool moreCopy = b.next();
-        if (more)
-            digest.add(a.values());
         if (more != moreCopy) {
-            // Count the rest, so the message can give both numbers.
-            qint64 left = digest.records();
-            qint64 right = digest.records() - (more ? 1 : 0) + (moreCopy ? 1 : 0);
+            // Count the rest of both, so the message can give both numbers.
+            qint64 left = result.records + (more ? 1 : 0);
+            qint64 right = result.records + (moreCopy ? 1 : 0);
             while (a.next())
                 ++left;
             while (b.next())
                 ++right;
             result.difference = QStringLiteral("記録の数が違います（%1 件と %2 件）").arg(left).arg(right);
-            break;
+            return result;
         }
         if (!more)
-            break;
-        if (result.difference.isEmpty())
-            result.difference = firstDifference(a, b);
+            return result;
+        ++result.records;
+        result.difference = firstDifference(a, b);
         if (!result.same())
-            break;
+            return result;
     }
-    result.records = digest.records();
-    result.digest = digest.hex();
-    return result;
-}
-
-BookComparison BookComparison::digestOf(BookConnection& book)
-{
-    RecordDigest digest;
-    RecordCursor cursor(book.attachment(), book.transaction());
-    while (cursor.next())
-        digest.add(cursor.values());
-    return {digest.records(), digest.hex(), {}};
 }
 
 } // namespace kelpora::tools

