@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic
   googletest libgtest-dev
   xvfb xauth
+  desktop-file-utils
 )
 
 missing=()

@@ -9,12 +9,12 @@
 
 namespace kelpora::tools {
 
-void createCatchDatabase(const QString& path)
+void createCatchDatabase(const QString& path, bool forcedWrites)
 {
     if (QFileInfo::exists(path))
         throw Error(QStringLiteral("%1 は既に存在します。上書きはしません。").arg(path));
     const IBDatabase::Params params = TDM1::connectionParams();
-    IBDatabase::createDatabase(path, params, true);
+    IBDatabase::createDatabase(path, params, forcedWrites);
 
     IBDatabase db(params);
     db.setDatabaseName(path);

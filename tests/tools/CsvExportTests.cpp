@@ -1,0 +1,211 @@
+#include "BookFolder.h"
+#include "BookHolder.h"
+#include "ToolProcess.h"
+
+#include "CsvExport.h"
+#include "CsvImport.h"
+#include "CsvReader.h"
+#include "support/RecordWriter.h"
+
+#include "core/CatchRecord.h"
+#include "core/DM_1.h"
+#include "core/SqlQuery.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using kelpora::testing::BookFolder;
+using kelpora::testing::ToolProcess;
+using kelpora::tools::CsvExport;
+using kelpora::tools::CsvReader;
+
+namespace {
+
+// The demo book and one record that a spreadsheet program finds hardest to read.
+void addAwkwardRecord(const BookFolder& folder)
+{
+    folder.withDataModule([](TDM1& dm) {
+        kelpora::testing::insertRecord(dm,
+            {{QStringLiteral("CODENO"), 21}, {QStringLiteral("DAY_DATA"), QStringLiteral("2026/06/01")},
+                {QStringLiteral("BASYO"), QStringLiteral("堤防\"赤灯\",先端")}, {QStringLiteral("FUNE"), QString()},
+                {QStringLiteral("FISH1"), QStringLiteral("アジ")},
+                {QStringLiteral("BIKOU"), QStringLiteral("一行目\r\n二行目, \"引用\"\r\n")},
+                {QStringLiteral("SHIKAKE"), QStringLiteral("")}, {QStringLiteral("FISH1_MAX"), -3},
+                {QStringLiteral("CHIZU"), QByteArray("not a picture")}});
+    });
+}
+
+struct Exported {
+    QByteArray csv;
+    std::vector<CsvReader::Record> rows; // header first
+    std::map<QString, QByteArray> pictures; // name -> bytes
+};
+
+Exported exportTo(const QString& dir, const QString& csvPath)
+{
+    const CsvExport::Result r = CsvExport::run(dir, csvPath);
+    Exported e;
+    e.csv = BookFolder::readFile(csvPath);
+    CsvReader reader(e.csv);
+    CsvReader::Record row;
+    while (reader.next(row))
+        e.rows.push_back(row);
+    QDirIterator it(r.picturesDir, QDir::Files);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        e.pictures[QFileInfo(path).fileName()] = BookFolder::readFile(path);
+    }
+    return e;
+}
+
+int columnIndex(const char* name)
+{
+    const auto columns = kelpora::record::columns();
+    for (size_t i = 0; i < columns.size(); ++i)
+        if (qstrcmp(columns[i].name, name) == 0)
+            return int(i);
+    return -1;
+}
+
+const CsvReader::Field& field(const Exported& e, int code, const char* column)
+{
+    return e.rows.at(size_t(code)).fields.at(size_t(columnIndex(column)));
+}
+
+} // namespace
+
+TEST(CsvExport, WritesUtf8WithAByteOrderMarkAndTheColumnNames)
+{
+    BookFolder folder;
+    BookFolder out(false);
+    const Exported e = exportTo(folder.path(), out.file(QStringLiteral("book.csv")));
+    EXPECT_TRUE(e.csv.startsWith("\xEF\xBB\xBF"
+                                 "CODENO,DAY_DATA,TENNKI,FUNE,BASYO,"));
+    EXPECT_TRUE(e.csv.contains(",TIME3_START,TIME3_END\r\n"));
+    ASSERT_EQ(e.rows.size(), 21u);
+    EXPECT_EQ(e.rows[0].fields.size(), 55u);
+    for (int code = 1; code <= 20; ++code) {
+        EXPECT_EQ(field(e, code, "CODENO").bytes, QByteArray::number(code)) << "record-number order";
+        EXPECT_EQ(e.rows[size_t(code)].fields.size(), 55u);
+    }
+    // The Japanese arrives as UTF-8, not as the Shift-JIS of the file.
+    EXPECT_EQ(QString::fromUtf8(field(e, 1, "BASYO").bytes).size(), field(e, 1, "BASYO").bytes.size() / 3);
+}
+
+TEST(CsvExport, KeepsNullAndEmptyTextApartAndQuotesWhatNeedsIt)
+{
+    BookFolder folder;
+    addAwkwardRecord(folder);
+    BookFolder out(false);
+    const Exported e = exportTo(folder.path(), out.file(QStringLiteral("book.csv")));
+    ASSERT_EQ(e.rows.size(), 22u);
+
+    // Record 7 of the demo book was corrected (empty species as NULL), record 3 entered
+    // (empty text).
+    EXPECT_TRUE(field(e, 7, "FISH2").bytes.isEmpty());
+    EXPECT_FALSE(field(e, 7, "FISH2").quoted);
+    EXPECT_TRUE(field(e, 3, "FISH2").bytes.isEmpty());
+    EXPECT_TRUE(field(e, 3, "FISH2").quoted);
+    // A NULL number is a bare empty field too.
+    EXPECT_FALSE(field(e, 3, "FISH2_MAX").quoted);
+
+    const QByteArray awkward = QStringLiteral("21,2026/06/01,,\"\",\"堤防\"\"赤灯\"\",先端\",").toUtf8();
+    EXPECT_TRUE(e.csv.contains(awkward)) << e.csv.mid(e.csv.indexOf("\r\n21,"), 200).toStdString();
+    EXPECT_TRUE(e.csv.contains(QStringLiteral(",\"\",\"一行目\r\n二行目, \"\"引用\"\"\r\n\",").toUtf8()))
+        << "memo with its CR LF inside quotes";
+    EXPECT_EQ(field(e, 21, "FISH1_MAX").bytes, "-3");
+    EXPECT_EQ(field(e, 21, "CHIZU").bytes, "book_pictures/00021_CHIZU.bin");
+}
+
+TEST(CsvExport, WritesEveryPictureByteForByteNamedAfterRecordAndColumn)
+{
+    BookFolder folder;
+    BookFolder out(false);
+    const Exported e = exportTo(folder.path(), out.file(QStringLiteral("book.csv")));
+
+    int bitmaps = 0, jpegs = 0, checked = 0;
+    folder.withDataModule([&](TDM1& dm) {
+        kelpora::SqlQuery q(dm.IBDB2, dm.IBTr2);
+        q.addSql(QStringLiteral("select *  from FISH_DATA  order by CODENO  "));
+        q.open();
+        for (int code = 1; code <= q.rowCount(); ++code, q.next()) {
+            for (const char* column : {"SHIO_ZU", "CHIZU", "PHOTO1", "PHOTO2", "PHOTO3", "PHOTO4"}) {
+                const CsvReader::Field& f = field(e, code, column);
+                if (q.isNull(QLatin1String(column))) {
+                    EXPECT_TRUE(f.bytes.isEmpty());
+                    continue;
+                }
+                const QByteArray stored = q.fieldBlob(QLatin1String(column));
+                const bool bmp = stored.startsWith("BM");
+                bmp ? ++bitmaps : ++jpegs;
+                const QString name
+                    = QStringLiteral("%1_%2.%3")
+                          .arg(code, 5, 10, QChar(u'0'))
+                          .arg(QLatin1String(column), bmp ? QStringLiteral("bmp") : QStringLiteral("jpg"));
+                EXPECT_EQ(QString::fromUtf8(f.bytes), QStringLiteral("book_pictures/") + name);
+                ASSERT_TRUE(e.pictures.count(name)) << name.toStdString();
+                EXPECT_EQ(e.pictures.at(name), stored) << name.toStdString();
+                ++checked;
+            }
+        }
+    });
+    EXPECT_GT(bitmaps, 0);
+    EXPECT_GT(jpegs, 0);
+    EXPECT_EQ(size_t(checked), e.pictures.size());
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        (QStringList{QStringLiteral("book.csv"), QStringLiteral("book_pictures")}));
+}
+
+TEST(CsvExport, ImportThenExportAgainGivesTheSameFilesByteForByte)
+{
+    BookFolder folder;
+    addAwkwardRecord(folder);
+    BookFolder first(false);
+    const Exported a = exportTo(folder.path(), first.file(QStringLiteral("book.csv")));
+
+    BookFolder rebuilt(false);
+    const ToolProcess::Outcome imported
+        = ToolProcess::tool("kelpora-import", {first.file(QStringLiteral("book.csv")), rebuilt.path()});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_EQ(BookFolder::records(rebuilt.book()), 21);
+    EXPECT_EQ(BookFolder::records(rebuilt.book(), QStringLiteral("where FISH2 is null")),
+        BookFolder::records(folder.book(), QStringLiteral("where FISH2 is null")));
+    EXPECT_EQ(BookFolder::records(rebuilt.book(), QStringLiteral("where SHIKAKE = ''")), 1);
+
+    BookFolder second(false);
+    const ToolProcess::Outcome exported
+        = ToolProcess::tool("kelpora-export", {rebuilt.path(), second.file(QStringLiteral("book.csv"))});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    EXPECT_TRUE(exported.err.isEmpty()) << exported.err.toStdString();
+    const QByteArray again = BookFolder::readFile(second.file(QStringLiteral("book.csv")));
+    EXPECT_EQ(again, a.csv);
+    EXPECT_EQ(first.listing(), second.listing());
+    for (const auto& [name, bytes] : a.pictures)
+        EXPECT_EQ(BookFolder::readFile(second.file(QStringLiteral("book_pictures/") + name)), bytes)
+            << name.toStdString();
+}
+
+TEST(CsvExport, RefusesToOverwriteAndToReadABookHeldOpen)
+{
+    BookFolder folder;
+    BookFolder out(false);
+    const QString csv = out.file(QStringLiteral("book.csv"));
+    BookFolder::writeFile(csv, "mine");
+    const ToolProcess::Outcome exists = ToolProcess::tool("kelpora-export", {folder.path(), csv});
+    EXPECT_EQ(exists.exitCode, 1);
+    EXPECT_TRUE(exists.err.contains(QStringLiteral("上書きはしません"))) << exists.err.toStdString();
+    EXPECT_EQ(BookFolder::readFile(csv), "mine");
+
+    kelpora::testing::BookHolder holder(folder.path());
+    ASSERT_TRUE(holder.holding());
+    const ToolProcess::Outcome held
+        = ToolProcess::tool("kelpora-export", {out.file(QStringLiteral("other.csv"))}, folder.path());
+    EXPECT_EQ(held.exitCode, 1);
+    EXPECT_TRUE(held.err.contains(QStringLiteral("開いています"))) << held.err.toStdString();
+    EXPECT_EQ(out.listing(), QStringList{QStringLiteral("book.csv")});
+}

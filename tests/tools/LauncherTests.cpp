@@ -1,0 +1,83 @@
+#include "BookFolder.h"
+#include "ToolProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+using kelpora::testing::BookFolder;
+using kelpora::testing::ToolProcess;
+
+namespace {
+
+// The launcher as scripts/run.sh runs it, with a stand-in for the application that uses
+// the book the way the application does (see BookUser.cpp).
+class Launcher {
+public:
+    explicit Launcher(const QString& dataDir) : m_dataDir(dataDir) { }
+
+    ToolProcess::Outcome run(const QStringList& appArgs) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KELPORA_DATA_DIR"), m_dataDir);
+        env.insert(QStringLiteral("KELPORA_APP"), QStringLiteral(KELPORA_BOOK_USER_PATH));
+        env.insert(QStringLiteral("KELPORA_TOOLS_DIR"), QStringLiteral(KELPORA_TOOLS_DIR));
+        return ToolProcess::program(QStringLiteral(KELPORA_LAUNCHER_PATH), appArgs, QDir::tempPath(), env);
+    }
+
+    QStringList backups() const
+    {
+        return QDir(m_dataDir + QStringLiteral("/backups")).entryList({QStringLiteral("*.fbk")}, QDir::Files);
+    }
+    QString book() const { return m_dataDir + QStringLiteral("/KELPORA.FDB"); }
+
+private:
+    QString m_dataDir;
+};
+
+} // namespace
+
+TEST(Launcher, FirstStartMakesTheFolderAndAnEmptyBookAndRunsTheApplicationThere)
+{
+    BookFolder home(false);
+    const Launcher launcher(home.file(QStringLiteral("share/kelpora")));
+    const ToolProcess::Outcome first = launcher.run({QStringLiteral("browse")});
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.out.contains(QStringLiteral("browsed 0"))) << "the application found the new book in its folder";
+    EXPECT_EQ(BookFolder::records(launcher.book()), 0);
+    EXPECT_EQ(launcher.backups().size(), 1) << "a book with no backup yet gets one";
+}
+
+TEST(Launcher, BacksUpAfterTheApplicationClosesOnlyWhenTheBookChanged)
+{
+    BookFolder data;
+    const Launcher launcher(data.path());
+    ASSERT_EQ(launcher.run({QStringLiteral("browse")}).exitCode, 0);
+    ASSERT_EQ(launcher.backups().size(), 1);
+
+    // Only looked at, in the record browser: no backup.
+    const ToolProcess::Outcome looked = launcher.run({QStringLiteral("browse")});
+    EXPECT_EQ(looked.exitCode, 0) << looked.err.toStdString();
+    EXPECT_TRUE(looked.out.contains(QStringLiteral("browsed 20")));
+    EXPECT_TRUE(looked.out.contains(QStringLiteral("変更がない"))) << looked.out.toStdString();
+    EXPECT_EQ(launcher.backups().size(), 1);
+
+    // A record entered: a backup, and the existing book was used, not replaced.
+    const ToolProcess::Outcome entered = launcher.run({QStringLiteral("add")});
+    EXPECT_EQ(entered.exitCode, 0) << entered.err.toStdString();
+    EXPECT_TRUE(entered.out.contains(QStringLiteral("added 21")));
+    EXPECT_TRUE(entered.out.contains(QStringLiteral("バックアップを作りました")));
+    EXPECT_EQ(launcher.backups().size(), 2);
+    EXPECT_EQ(BookFolder::records(launcher.book()), 21);
+}
+
+TEST(Launcher, PassesOnHowTheApplicationEnded)
+{
+    BookFolder data;
+    const Launcher launcher(data.path());
+    const ToolProcess::Outcome run = launcher.run({QStringLiteral("exit"), QStringLiteral("3")});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(launcher.backups().size(), 1);
+}
