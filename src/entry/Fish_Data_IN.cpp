@@ -13,8 +13,10 @@
 #include "entry/Data_Sel_F.h"
 #include "entry/DigitFilter.h"
 #include "entry/EntryInsert.h"
+#include "pictures/Fish_Chizu_In_F.h"
 #include "pictures/ImageArea.h"
 #include "pictures/PictureStore.h"
+#include "tide/New_Shio_In_F.h"
 
 #include <QComboBox>
 #include <QFocusEvent>
@@ -621,13 +623,13 @@ void TFishDataIn::Image_ShioDblClick()
 {
     Mode_Flg = kNewFlg;
     ShioZu_Flag = 1;
-    // The tide chart editor New_Shio_InF opens here, owned by this window.
+    kelpora::openModal(this, New_Shio_InF);
 }
 
 void TFishDataIn::Image_MapDblClick()
 {
     Mode_Flg = kNewFlg;
-    // The map input Fish_Chizu_InF opens here, owned by this window.
+    kelpora::openModal(this, Fish_Chizu_InF);
 }
 
 void TFishDataIn::Image_Photo_DblClick(ImageArea* photo)

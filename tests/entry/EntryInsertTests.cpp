@@ -296,6 +296,36 @@ TEST_F(Insert, ACharacterShiftJisLacksIsNamedAndNeverStoredAsAQuestionMark)
     EXPECT_EQ(recordCount(), 0);
 }
 
+TEST_F(Insert, TheChartAndMapFromTheirEditorsAreStoredWithTheRecord)
+{
+    // Each editor pastes a drawing from the clipboard and confirms, as a user would.
+    auto pasteAndConfirm = [this](QImage drawn) {
+        seams.modal.scripts.push_back([this, drawn](QDialog& editor) {
+            seams.clipboard.bitmapImage = drawn;
+            QTest::mouseClick(editor.findChild<QPushButton*>(QStringLiteral("Btn_In")), Qt::LeftButton);
+            QTest::mouseClick(editor.findChild<QPushButton*>(QStringLiteral("Btn_OK")), Qt::LeftButton);
+            return 1;
+        });
+    };
+    pasteAndConfirm(drawing(640, 480, Qt::cyan));
+    QTest::mouseClick(w->But_Cyoui, Qt::LeftButton);
+    pasteAndConfirm(drawing(300, 200, Qt::green));
+    QTest::mouseDClick(w->Image_Map, Qt::LeftButton);
+    ASSERT_EQ(w->Image_Shio->picture().kind(), Picture::Kind::Jpeg);
+    ASSERT_EQ(w->Image_Map->picture().kind(), Picture::Kind::Jpeg);
+    const QByteArray chart = w->Image_Shio->picture().jpegBytes();
+    const QByteArray map = w->Image_Map->picture().jpegBytes();
+
+    activate();
+    typeMinimalEntry();
+    confirm();
+    ASSERT_EQ(seams.messages.informed, QStringList{QStringLiteral("入力完了")});
+    kelpora::SqlQuery& q = stored(1);
+    EXPECT_EQ(q.fieldBlob(QStringLiteral("SHIO_ZU")), chart);
+    EXPECT_EQ(q.fieldBlob(QStringLiteral("CHIZU")), map);
+    EXPECT_EQ(JpegCodec::readSize(chart), QSize(640, 480));
+}
+
 TEST(InsertStatement, NamesTheCataloguesColumnsInOrderAndBindsEachParameterOnce)
 {
     const QStringList lines = kelpora::EntryInsert::lines();

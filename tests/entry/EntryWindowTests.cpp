@@ -326,6 +326,7 @@ TEST_F(Entry, TheTideAndMapButtonsPrepareANewRecordsEditors)
     EXPECT_EQ(press(w->Image_Shio), std::pair(kNewFlg, 1));
     EXPECT_EQ(press(w->Btn_Chizu), std::pair(kNewFlg, 0));
     EXPECT_EQ(press(w->Image_Map), std::pair(kNewFlg, 0));
+    EXPECT_EQ(seams.modal.opened, names({"New_Shio_InF", "New_Shio_InF", "Fish_Chizu_InF", "Fish_Chizu_InF"}));
 }
 
 TEST_F(Entry, TheMapProgramsBitmapBecomesTheMap)
