@@ -3,7 +3,25 @@
 #include "FbClient.h"
 #include "IBDatabase.h"
 
+#include <atomic>
+
 namespace kelpora {
+
+namespace {
+
+std::atomic<quint64> g_changes{0};
+
+} // namespace
+
+quint64 IBTransaction::changeCount() noexcept
+{
+    return g_changes.load(std::memory_order_relaxed);
+}
+
+void IBTransaction::noteChange() noexcept
+{
+    g_changes.fetch_add(1, std::memory_order_relaxed);
+}
 
 struct IBTransaction::Handle {
     fb::Ref<Firebird::ITransaction> ref;
@@ -36,6 +54,7 @@ Firebird::ITransaction* IBTransaction::handle()
             return fb::Ref<Firebird::ITransaction>(att->startTransaction(st, 0, nullptr));
         });
         m_transaction = std::move(handle);
+        noteChange();
     }
     return m_transaction->ref.get();
 }
@@ -43,12 +62,14 @@ Firebird::ITransaction* IBTransaction::handle()
 void IBTransaction::commitRetaining()
 {
     Firebird::ITransaction* tr = handle();
+    noteChange();
     fb::call([&](Firebird::ThrowStatusWrapper* st) { tr->commitRetaining(st); });
 }
 
 void IBTransaction::rollbackRetaining()
 {
     Firebird::ITransaction* tr = handle();
+    noteChange();
     fb::call([&](Firebird::ThrowStatusWrapper* st) { tr->rollbackRetaining(st); });
 }
 
@@ -56,6 +77,7 @@ void IBTransaction::end() noexcept
 {
     if (!m_transaction)
         return;
+    noteChange();
     fb::QuietStatus st;
     m_transaction->ref->commit(&st);
     if (!st.failed())

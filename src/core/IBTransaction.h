@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <memory>
 
 namespace Firebird {
@@ -27,6 +29,13 @@ public:
     void rollbackRetaining();
     // Shutdown only: commits (nothing is pending) or, failing that, lets go.
     void end() noexcept;
+
+    // Moves on whenever what a statement reads may have changed: a statement other than
+    // a select run, a commit or rollback retaining, a transaction started or ended. One
+    // count for the whole process, so whatever was kept from one connection is never
+    // taken for another's. Anything kept from earlier reads is good while it stands still.
+    static quint64 changeCount() noexcept;
+    static void noteChange() noexcept;
 
 private:
     IBDatabase& m_db;

@@ -319,11 +319,24 @@ struct SqlQuery::Impl {
         return c.scale < 0 ? value * std::pow(10.0, c.scale) : value;
     }
 
-    QByteArray blobAt(int row, const ColumnInfo& c) const
+    const ColumnInfo& blobColumn(const QString& name) const
+    {
+        const ColumnInfo& c = column(name);
+        if (c.type != SQL_BLOB)
+            throw ConversionError(QStringLiteral("%1 は BLOB ではありません").arg(c.name));
+        return c;
+    }
+
+    ISC_QUAD blobIdAt(int row, const ColumnInfo& c) const
     {
         ISC_QUAD id;
         std::memcpy(&id, rowData(row) + c.offset, sizeof id);
-        return readBlob(db.attachment(), tr.handle(), id);
+        return id;
+    }
+
+    QByteArray blobAt(int row, const ColumnInfo& c) const
+    {
+        return readBlob(db.attachment(), tr.handle(), blobIdAt(row, c));
     }
 
     QString textAt(int row, const ColumnInfo& c) const
@@ -510,6 +523,8 @@ void SqlQuery::execute()
         open();
         return;
     }
+    // Whatever it changes, what earlier reads gave may no longer be what is stored.
+    IBTransaction::noteChange();
     auto [inMeta, inBuffer] = d->inputMessage(stmt);
     Firebird::ITransaction* t = d->tr.handle();
     fb::call([&](ThrowStatusWrapper* st) { stmt->execute(st, t, inMeta.get(), inBuffer.data(), nullptr, nullptr); });
@@ -557,12 +572,29 @@ qint32 SqlQuery::fieldInteger(const QString& column) const
 
 QByteArray SqlQuery::fieldBlob(const QString& column) const
 {
+    return blobAt(d->current, column);
+}
+
+std::optional<quint64> SqlQuery::blobId(const QString& column) const
+{
+    return blobIdAt(d->current, column);
+}
+
+std::optional<quint64> SqlQuery::blobIdAt(int row, const QString& column) const
+{
     const ColumnInfo& c = d->column(column);
-    if (d->nullAt(d->current, c))
+    if (d->nullAt(row, c))
+        return std::nullopt;
+    const ISC_QUAD id = d->blobIdAt(row, d->blobColumn(column));
+    return quint64(quint32(id.gds_quad_high)) << 32 | quint64(id.gds_quad_low);
+}
+
+QByteArray SqlQuery::blobAt(int row, const QString& column) const
+{
+    const ColumnInfo& c = d->column(column);
+    if (d->nullAt(row, c))
         return {};
-    if (c.type != SQL_BLOB)
-        throw ConversionError(QStringLiteral("%1 は BLOB ではありません").arg(c.name));
-    return d->blobAt(d->current, c);
+    return d->blobAt(row, d->blobColumn(column));
 }
 
 QByteArray SqlQuery::fieldBytes(const QString& column) const

@@ -58,6 +58,9 @@ public:
     QString fieldText(const QString& column) const;
     qint32 fieldInteger(const QString& column) const;
     QByteArray fieldBlob(const QString& column) const;
+    // Which stored bytes a BLOB column holds, without reading them: every BLOB written
+    // gets an id of its own, so new contents always come with a new id. nullopt for NULL.
+    std::optional<quint64> blobId(const QString& column) const;
     // The stored bytes of a text or memo column, undecoded; empty for NULL.
     QByteArray fieldBytes(const QString& column) const;
     qint32 aggregateInteger() const; // first column of the first row; NULL reads 0
@@ -65,6 +68,8 @@ public:
     // Reading any row without moving, for the grid that shares this result set.
     bool isNullAt(int row, const QString& column) const;
     QString textAt(int row, const QString& column) const;
+    std::optional<quint64> blobIdAt(int row, const QString& column) const;
+    QByteArray blobAt(int row, const QString& column) const; // empty for NULL
 
     // --- moving; every move clamps at the ends ---
     void first();
