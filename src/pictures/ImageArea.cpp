@@ -3,6 +3,7 @@
 #include "pictures/PictureDecoder.h"
 
 #include <QFuture>
+#include <QResizeEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,7 +18,10 @@ ImageArea::ImageArea(QWidget* parent) : QWidget(parent)
     setAutoFillBackground(false);
 }
 
-ImageArea::~ImageArea() = default;
+ImageArea::~ImageArea()
+{
+    dropJob();
+}
 
 void ImageArea::setPicture(const Picture& picture)
 {
@@ -46,6 +50,8 @@ void ImageArea::setDisplayMode(DisplayMode mode)
 {
     m_mode = mode;
     fitToPicture();
+    if (m_job && m_jobTarget != drawnSize())
+        decodeInBackground();
     update();
 }
 
@@ -96,6 +102,7 @@ void ImageArea::storeDisplay(const QImage& image, const QString& error, const QS
 
 void ImageArea::invalidate()
 {
+    dropJob();
     m_display = QImage();
     m_error.clear();
     m_displaySize = QSize();
@@ -120,70 +127,94 @@ QString ImageArea::prepare()
     return m_error;
 }
 
-struct ImageArea::Batch::State {
-    struct Entry {
-        ImageArea* area = nullptr;
-        QSize target;
-        QFuture<PictureDecoder::Result> decoding; // not valid when the area needs none
-    };
-    QList<Entry> entries;
-    bool finished = false;
-};
-
-ImageArea::Batch::Batch() : d(std::make_unique<State>())
-{ }
-
-ImageArea::Batch::~Batch()
+ImageArea::Decoding ImageArea::decoding() const noexcept
 {
-    if (d->finished)
+    return m_decoding;
+}
+
+void ImageArea::setDecoding(Decoding decoding)
+{
+    m_decoding = decoding;
+}
+
+QSize ImageArea::drawnSize() const
+{
+    if (m_picture.isNull())
+        return QSize();
+    return currentTarget().size();
+}
+
+QImage ImageArea::drawnImage() const
+{
+    return hasDisplayFor(drawnSize()) ? m_display : QImage();
+}
+
+bool ImageArea::decodePending() const noexcept
+{
+    return m_job != nullptr;
+}
+
+void ImageArea::decodeInBackground()
+{
+    const QSize target = drawnSize();
+    if (m_job && m_jobTarget == target)
         return;
-    try {
-        finish();
-    } catch (...) {
-        // The areas decode when they are painted instead.
+    const bool wasPending = m_job != nullptr;
+    dropJob();
+    if (target.isEmpty() || hasDisplayFor(target)) {
+        // What was on its way (for another size) is no longer needed: that ends it too.
+        if (wasPending)
+            emit displayed(m_error);
+        return;
     }
+    auto* job = new QFutureWatcher<PictureDecoder::Result>(this);
+    connect(job, &QFutureWatcherBase::finished, this, [this, job] { jobFinished(job); });
+    m_job = job;
+    m_jobTarget = target;
+    job->setFuture(PictureDecoder::start(m_picture, target));
 }
 
-void ImageArea::Batch::add(ImageArea* area)
+void ImageArea::jobFinished(QFutureWatcher<PictureDecoder::Result>* job)
 {
-    State::Entry entry;
-    entry.area = area;
-    if (area) {
-        entry.target = area->currentTarget().size();
-        if (!area->m_picture.isNull() && !entry.target.isEmpty() && !area->hasDisplayFor(entry.target))
-            entry.decoding = PictureDecoder::start(area->m_picture, entry.target);
+    if (job != m_job)
+        return;
+    if (m_jobTarget != drawnSize()) {
+        decodeInBackground(); // resized meanwhile: start on the new size
+        return;
     }
-    d->entries.append(entry);
+    m_job = nullptr;
+    job->deleteLater();
+    const QFuture<PictureDecoder::Result> future = job->future();
+    // A job ends without a result only when cancelled, and only dropped jobs are.
+    const PictureDecoder::Result result = future.resultCount() > 0
+        ? future.result()
+        : PictureDecoder::Result{QImage(), QStringLiteral("画像を表示できませんでした。")};
+    storeDisplay(result.image, result.error, m_jobTarget);
+    update();
+    emit displayed(result.error);
 }
 
-QStringList ImageArea::Batch::finish()
+// Nothing that comes back for an earlier picture or size may be shown; a job no worker
+// has started yet is never run.
+void ImageArea::dropJob()
 {
-    d->finished = true;
-    QList<QFuture<PictureDecoder::Result>> decodings;
-    for (const State::Entry& entry : std::as_const(d->entries))
-        decodings.append(entry.decoding);
-    PictureDecoder::waitForAll(decodings);
-
-    QStringList errors;
-    errors.reserve(d->entries.size());
-    for (State::Entry& entry : d->entries) {
-        if (entry.area && entry.decoding.isValid()) {
-            const PictureDecoder::Result result = entry.decoding.result();
-            entry.area->storeDisplay(result.image, result.error, entry.target);
-            entry.area->update();
-        }
-        errors.append(entry.area ? entry.area->m_error : QString());
-    }
-    d->entries.clear();
-    return errors;
+    if (!m_job)
+        return;
+    QFutureWatcher<PictureDecoder::Result>* job = m_job;
+    m_job = nullptr;
+    job->disconnect(this);
+    job->cancel();
+    job->deleteLater();
 }
 
-QStringList ImageArea::prepareAll(const QList<ImageArea*>& areas)
+bool ImageArea::adoptDisplay(const QSize& target, const QImage& image, const QString& error)
 {
-    Batch batch;
-    for (ImageArea* area : areas)
-        batch.add(area);
-    return batch.finish();
+    if (target.isEmpty() || target != drawnSize())
+        return false;
+    dropJob();
+    storeDisplay(image, error, target);
+    update();
+    return true;
 }
 
 QString ImageArea::decodeError() const
@@ -204,6 +235,10 @@ void ImageArea::paintEvent(QPaintEvent*)
     if (m_picture.isNull() || target.isEmpty())
         return;
     if (!hasDisplayFor(target.size())) {
+        if (m_decoding == Decoding::InBackground) {
+            decodeInBackground();
+            return;
+        }
         const QString error = prepare();
         // Never throw out of a paint event; hand the failure to whoever listens, once,
         // after this paint is over.
@@ -216,6 +251,15 @@ void ImageArea::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     painter.drawImage(target.topLeft(), m_display);
+}
+
+void ImageArea::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // Pixels on their way for the old size are of no use now; start on the new size at
+    // once rather than at the next paint, so whoever waits for them is not kept waiting.
+    if (m_job && m_jobTarget != drawnSize())
+        decodeInBackground();
 }
 
 void ImageArea::mousePressEvent(QMouseEvent* event)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "pictures/Picture.h"
+#include "pictures/PictureDecoder.h"
 
+#include <QFutureWatcher>
 #include <QImage>
 #include <QList>
 #include <QRect>
@@ -9,14 +11,12 @@
 #include <QStringList>
 #include <QWidget>
 
-#include <memory>
-
 namespace kelpora {
 
 // A control that shows one picture in one of four ways. It owns a copy of its picture
 // (a cheap one: pictures share their bytes). Decoding waits until the picture is first
-// drawn, or until prepare()/prepareAll() is asked for it, and only decodes as much as the
-// area shows. With no picture, or when its picture failed to decode, it paints nothing
+// drawn, or until prepare() or decodeInBackground() asks for it, and only decodes as much
+// as the area shows. With no picture, or when its picture failed to decode, it paints nothing
 // at all, so captions placed behind it show through.
 class ImageArea : public QWidget {
     Q_OBJECT
@@ -42,34 +42,34 @@ public:
     // coordinates. Empty when there is nothing to draw.
     static QRect targetRect(const QSize& pictureSize, const QSize& areaSize, DisplayMode mode);
 
+    // How the pixels for the screen are made when the area has none for its present size.
+    enum class Decoding {
+        WhenPainted, // by the paint itself, on this thread
+        InBackground, // on Qt's thread pool; the area paints nothing until they arrive
+    };
+    Decoding decoding() const noexcept;
+    void setDecoding(Decoding decoding);
+
     // Builds what paintEvent draws, now. Returns the decode error text, empty when fine.
     // After a failure the area shows nothing until it gets another picture.
     QString prepare();
-    // The same for several areas at once, decoding on Qt's thread pool (PictureDecoder);
-    // returns when all are done. One entry per area, in order: empty, or that area's
-    // error text.
-    static QStringList prepareAll(const QList<ImageArea*>& areas);
 
-    // The same, fed one area at a time: each area's picture goes to the pool the moment
-    // it is added, so the caller can read the next picture from the database meanwhile.
-    // The areas themselves are only touched on the calling thread.
-    class Batch {
-    public:
-        Batch();
-        ~Batch();
-        Batch(const Batch&) = delete;
-        Batch& operator=(const Batch&) = delete;
+    // Starts making the pixels for the present picture and size on Qt's thread pool,
+    // unless they are there or already on their way. When they arrive the area repaints
+    // and emits displayed(). Whatever is still on its way when the picture changes is
+    // dropped, and a change of size starts anew, so an area never shows pixels made for
+    // another picture.
+    void decodeInBackground();
+    bool decodePending() const noexcept;
 
-        void add(ImageArea* area);
-        // Waits for every decode (running those no worker has started yet on this
-        // thread) and hands the results to the areas; one entry per added area, in
-        // order: empty, or that area's error text. A batch destroyed unfinished finishes.
-        QStringList finish();
-
-    private:
-        struct State;
-        std::unique_ptr<State> d;
-    };
+    // The size the present picture is drawn at; empty when nothing is drawn.
+    QSize drawnSize() const;
+    // The pixels drawn now; null while they are on their way or when they failed.
+    QImage drawnImage() const;
+    // Takes pixels made elsewhere (a cache's copy of PictureDecoder::tryRender for the
+    // present picture) instead of decoding. Ignored, returning false, unless `target` is
+    // the size the picture is drawn at now.
+    bool adoptDisplay(const QSize& target, const QImage& image, const QString& error);
 
     // The error of the last decode attempt, empty when none failed.
     QString decodeError() const;
@@ -79,6 +79,9 @@ public:
 signals:
     void clicked();
     void doubleClicked();
+    // A background decode of the present picture finished; `error` is empty when the
+    // pixels are there.
+    void displayed(const QString& error);
     // A decode that happened while painting failed. Delivered later, from the event loop,
     // so a handler may open a message box without painting from inside a paint.
     void decodeFailed(const QString& text);
@@ -88,6 +91,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QRect currentTarget() const;
@@ -95,6 +99,8 @@ private:
     void storeDisplay(const QImage& image, const QString& error, const QSize& target);
     void invalidate();
     void fitToPicture();
+    void dropJob();
+    void jobFinished(QFutureWatcher<PictureDecoder::Result>* job);
 
     Picture m_picture;
     DisplayMode m_mode = DisplayMode::Proportional;
@@ -106,6 +112,10 @@ private:
     QString m_error;
     bool m_prepared = false; // m_display or m_error is valid for m_displaySize
     bool m_pressed = false;
+
+    Decoding m_decoding = Decoding::WhenPainted;
+    QFutureWatcher<PictureDecoder::Result>* m_job = nullptr; // the background decode on its way
+    QSize m_jobTarget;
 };
 
 } // namespace kelpora

@@ -1,7 +1,7 @@
 #include "pictures/PictureDecoder.h"
 
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
+#include <QtConcurrent/qtconcurrenttask.h>
 
 #include <new>
 
@@ -12,6 +12,16 @@ namespace {
 QString outOfMemory()
 {
     return QStringLiteral("画像を表示するためのメモリが足りません。");
+}
+
+QString unknownFailure()
+{
+    return QStringLiteral("画像を表示できませんでした。");
+}
+
+QThreadPool& poolOr(QThreadPool* pool)
+{
+    return pool ? *pool : *QThreadPool::globalInstance();
 }
 
 } // namespace
@@ -39,15 +49,51 @@ PictureDecoder::Result PictureDecoder::tryRender(const Picture& picture, const Q
     } catch (const std::bad_alloc&) {
         result.error = outOfMemory();
     } catch (...) {
-        result.error = QStringLiteral("画像を表示できませんでした。");
+        result.error = unknownFailure();
     }
     return result;
 }
 
-QFuture<PictureDecoder::Result> PictureDecoder::start(const Picture& picture, const QSize& target, QThreadPool* pool)
+QFuture<PictureDecoder::Result> PictureDecoder::start(
+    const Picture& picture, const QSize& target, QThreadPool* pool, Priority priority)
 {
     // The job holds its own copies of the picture and the size.
-    return QtConcurrent::run(pool ? pool : QThreadPool::globalInstance(), &PictureDecoder::tryRender, picture, target);
+    return QtConcurrent::task(&PictureDecoder::tryRender)
+        .withArguments(picture, target)
+        .withPriority(int(priority))
+        .onThreadPool(poolOr(pool))
+        .spawn();
+}
+
+PictureDecoder::Prepared PictureDecoder::tryPrepare(
+    const QByteArray& bytes, ReadRule rule, const std::function<QSize(QSize)>& targetFor)
+{
+    Prepared prepared;
+    try {
+        prepared.picture = PictureStore::fromBytes(bytes, rule);
+    } catch (const Error& e) {
+        prepared.readError = e.text();
+        return prepared;
+    } catch (const std::bad_alloc&) {
+        prepared.readError = outOfMemory();
+        return prepared;
+    } catch (...) {
+        prepared.readError = unknownFailure();
+        return prepared;
+    }
+    prepared.target = targetFor(prepared.picture.size());
+    prepared.result = tryRender(prepared.picture, prepared.target);
+    return prepared;
+}
+
+QFuture<PictureDecoder::Prepared> PictureDecoder::prepare(
+    const QByteArray& bytes, ReadRule rule, std::function<QSize(QSize)> targetFor, Priority priority, QThreadPool* pool)
+{
+    return QtConcurrent::task(
+        [bytes, rule, targetFor = std::move(targetFor)] { return tryPrepare(bytes, rule, targetFor); })
+        .withPriority(int(priority))
+        .onThreadPool(poolOr(pool))
+        .spawn();
 }
 
 QList<QFuture<PictureDecoder::Result>> PictureDecoder::startAll(const QList<Job>& jobs, QThreadPool* pool)
@@ -77,6 +123,21 @@ QList<PictureDecoder::Result> PictureDecoder::renderAll(const QList<Job>& jobs)
     for (const QFuture<Result>& future : futures)
         results.append(future.result());
     return results;
+}
+
+QFuture<PictureDecoder::Prepared> PictureDecoder::prepare(
+    const Picture& picture, const QSize& target, Priority priority, QThreadPool* pool)
+{
+    return QtConcurrent::task([picture, target] {
+        Prepared prepared;
+        prepared.picture = picture;
+        prepared.target = target;
+        prepared.result = tryRender(picture, target);
+        return prepared;
+    })
+        .withPriority(int(priority))
+        .onThreadPool(poolOr(pool))
+        .spawn();
 }
 
 } // namespace kelpora

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "pictures/Picture.h"
+#include "pictures/PictureStore.h"
 
 #include <QFuture>
 #include <QImage>
 #include <QList>
 #include <QSize>
 #include <QString>
+
+#include <functional>
 
 class QThreadPool;
 
@@ -42,9 +45,31 @@ public:
     // The same, with every failure turned into its text.
     static Result tryRender(const Picture& picture, const QSize& target) noexcept;
 
+    // What is on screen now goes before what is only made ready in case it is wanted next.
+    enum class Priority { Ahead = 0, Shown = 1 };
+
     // Queues the job on `pool` (Qt's global pool when null) and returns at once. The
     // future never holds an exception. Pictures are shared, not copied, so this is cheap.
-    static QFuture<Result> start(const Picture& picture, const QSize& target, QThreadPool* pool = nullptr);
+    // A job cancelled before a worker takes it is never run.
+    static QFuture<Result> start(
+        const Picture& picture, const QSize& target, QThreadPool* pool = nullptr, Priority priority = Priority::Shown);
+
+    // A stored picture made ready before it is shown: its bytes made into a picture by
+    // `rule` (a BMP file is decoded here too), and that drawn at the size `targetFor`
+    // gives for the picture's own size. When the bytes are no picture, only readError is
+    // set: the text PictureStore::fromBytes would have thrown.
+    struct Prepared {
+        Picture picture;
+        QString readError;
+        QSize target;
+        Result result;
+    };
+    static Prepared tryPrepare(const QByteArray& bytes, ReadRule rule, const std::function<QSize(QSize)>& targetFor);
+    static QFuture<Prepared> prepare(const QByteArray& bytes, ReadRule rule, std::function<QSize(QSize)> targetFor,
+        Priority priority = Priority::Ahead, QThreadPool* pool = nullptr);
+    // The same for a picture already read: only the drawing is made.
+    static QFuture<Prepared> prepare(
+        const Picture& picture, const QSize& target, Priority priority = Priority::Ahead, QThreadPool* pool = nullptr);
     static QList<QFuture<Result>> startAll(const QList<Job>& jobs, QThreadPool* pool = nullptr);
     // Starts them all and waits for them all: one result per job, in order.
     static QList<Result> renderAll(const QList<Job>& jobs);

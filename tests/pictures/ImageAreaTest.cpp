@@ -1,15 +1,18 @@
 #include "TestImages.h"
 
 #include "pictures/ImageArea.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThreadPool>
 
 using namespace kelpora;
 using namespace kelpora::test;
+using kelpora::testing::waitUntil;
 using Mode = ImageArea::DisplayMode;
 
 namespace {
@@ -105,32 +108,75 @@ TEST_F(AreasOverCaption, EachModeDrawsWhereItsGeometrySays)
     EXPECT_TRUE(near(s.pixel(140, 340), Caption, 0));
 }
 
-TEST_F(AreasOverCaption, PrepareAllReportsTheBadPictureAndShowsTheOthers)
+// The pool may hand results back in any order; only the picture the area holds now may
+// ever be painted, and it is painted the moment its pixels arrive.
+TEST_F(AreasOverCaption, ABackgroundDecodeShowsOnlyThePresentPicture)
+{
+    const Picture large = Picture::fromJpeg(jpegFile(QSize(3000, 2000))); // fitted 97 x 65, green on the right
+    ImageArea* a = area(QRect(0, 0, 97, 81), Mode::Proportional);
+    a->setDecoding(ImageArea::Decoding::InBackground);
+    QSignalSpy displayed(a, &ImageArea::displayed);
+    QSignalSpy failed(a, &ImageArea::decodeFailed);
+
+    a->setPicture(large);
+    a->decodeInBackground();
+    EXPECT_TRUE(a->decodePending());
+    EXPECT_TRUE(near(shot().pixel(70, 10), Caption, 0)) << "nothing is painted before the pixels are there";
+    a->setPicture(Picture::fromBitmap(quadrants(QSize(50, 40))));
+    a->decodeInBackground();
+    ASSERT_TRUE(waitUntil([&] { return !a->decodePending(); }));
+    QThreadPool::globalInstance()->waitForDone(); // the dropped decode has finished too
+    QCoreApplication::processEvents();
+
+    ASSERT_EQ(displayed.count(), 1);
+    EXPECT_TRUE(displayed.at(0).at(0).toString().isEmpty());
+    EXPECT_EQ(a->drawnImage().size(), QSize(50, 40));
+    const QImage s = shot();
+    EXPECT_TRUE(near(s.pixel(10, 10), Qt::red, 0));
+    EXPECT_TRUE(near(s.pixel(40, 30), Qt::white, 0));
+    EXPECT_TRUE(near(s.pixel(70, 10), Caption, 0)) << "the dropped picture never shows";
+    EXPECT_EQ(failed.count(), 0);
+}
+
+TEST_F(AreasOverCaption, ABackgroundDecodeThatFailsSaysWhyAndPaintsNothing)
 {
     const QByteArray whole = jpegFile(QSize(200, 160));
-    const Picture good = Picture::fromJpeg(jpegFile(QSize(800, 600)));
-    ImageArea* first = area(QRect(0, 0, 97, 81), Mode::Proportional, good);
-    ImageArea* broken
-        = area(QRect(100, 0, 97, 81), Mode::Proportional, Picture::fromJpeg(whole.left(whole.size() / 2)));
-    ImageArea* bitmap
-        = area(QRect(200, 0, 334, 250), Mode::ProportionalCentred, Picture::fromBitmap(quadrants(QSize(1000, 500))));
-    ImageArea* empty = area(QRect(0, 300, 97, 81), Mode::Proportional);
-    ImageArea* sharing = area(QRect(600, 0, 150, 150), Mode::Proportional, good);
+    ImageArea* broken = area(QRect(0, 0, 97, 81), Mode::Proportional);
+    broken->setDecoding(ImageArea::Decoding::InBackground);
+    broken->setPicture(Picture::fromJpeg(whole.left(whole.size() / 2)));
+    QSignalSpy displayed(broken, &ImageArea::displayed);
     QSignalSpy failed(broken, &ImageArea::decodeFailed);
 
-    const QStringList errors = ImageArea::prepareAll({first, broken, bitmap, empty, nullptr, sharing});
-    ASSERT_EQ(errors.size(), 6);
-    EXPECT_EQ(errors.count(QString()), 5);
-    EXPECT_FALSE(errors[1].isEmpty());
-    EXPECT_EQ(broken->decodeError(), errors[1]);
-
-    const QImage s = shot();
-    EXPECT_TRUE(near(s.pixel(87, 62), Qt::white));
-    EXPECT_TRUE(near(s.pixel(150, 40), Caption, 0)); // the broken one shows nothing
-    EXPECT_TRUE(near(s.pixel(210, 70), Qt::red)); // 334x167, centred from y 41
-    EXPECT_TRUE(near(s.pixel(740, 100), Qt::white));
+    shot(); // a paint asks for the pixels itself
+    ASSERT_TRUE(waitUntil([&] { return displayed.count() == 1; }));
+    EXPECT_FALSE(displayed.at(0).at(0).toString().isEmpty());
+    EXPECT_EQ(broken->decodeError(), displayed.at(0).at(0).toString());
+    EXPECT_TRUE(near(shot().pixel(40, 40), Caption, 0));
     QCoreApplication::processEvents();
-    EXPECT_EQ(failed.count(), 0) << "already reported by prepareAll, not again when painted";
+    EXPECT_EQ(displayed.count(), 1) << "a failed picture is not decoded again at every paint";
+    EXPECT_EQ(failed.count(), 0) << "told through displayed() alone";
+}
+
+// The photo viewer enlarges a panel while its photo may still be on its way.
+TEST_F(AreasOverCaption, AnAreaResizedWhileDecodingGetsPixelsForItsNewSize)
+{
+    ImageArea* a = area(QRect(0, 0, 97, 81), Mode::ProportionalCentred);
+    a->setDecoding(ImageArea::Decoding::InBackground);
+    a->setPicture(Picture::fromJpeg(jpegFile(QSize(800, 600))));
+    QSignalSpy displayed(a, &ImageArea::displayed);
+    a->decodeInBackground();
+    a->resize(400, 300);
+    ASSERT_TRUE(waitUntil([&] { return displayed.count() == 1; }));
+    EXPECT_EQ(a->drawnImage().size(), QSize(400, 300));
+    EXPECT_FALSE(a->decodePending());
+
+    // Pixels made elsewhere for this size are taken as they are; for another size, not.
+    const QImage made = a->drawnImage();
+    a->setPicture(a->picture());
+    EXPECT_FALSE(a->adoptDisplay(QSize(97, 72), made, QString()));
+    EXPECT_TRUE(a->adoptDisplay(QSize(400, 300), made, QString()));
+    EXPECT_FALSE(a->decodePending());
+    EXPECT_TRUE(near(shot().pixel(10, 10), Qt::red));
 }
 
 TEST_F(AreasOverCaption, AFailureWhilePaintingIsSignalledOnce)
