@@ -14,7 +14,10 @@
 #include "pictures/ImageArea.h"
 #include "pictures/Map_F.h"
 #include "pictures/Photo_Big_F.h"
+#include "pictures/PictureCache.h"
+#include "pictures/PicturePrefetch.h"
 #include "pictures/PictureStore.h"
+#include "pictures/RecordPictures.h"
 #include "tide/New_Shio_In_F.h"
 #include "tide/Shio_New_F.h"
 
@@ -104,6 +107,21 @@ constexpr std::array kFields{
     memo(&TFishdataF::Memo_Cyouka, "Memo_Cyouka", "BIKOU", {X0, 516, 282, 146}, "釣果　釣行記録"),
 };
 
+// The picture areas and their columns, in the order the display routine reads them.
+struct PictureSlot {
+    ImageArea* TFishdataF::*area;
+    const char* column;
+    ReadRule rule;
+};
+constexpr std::array kPictureSlots{
+    PictureSlot{&TFishdataF::Image_Shio, "SHIO_ZU", ReadRule::BitmapFirst},
+    PictureSlot{&TFishdataF::Image_Map, "CHIZU", ReadRule::BitmapFirst},
+    PictureSlot{&TFishdataF::Image_A, "PHOTO1", ReadRule::JpegOnly},
+    PictureSlot{&TFishdataF::Image_B, "PHOTO2", ReadRule::JpegOnly},
+    PictureSlot{&TFishdataF::Image_C, "PHOTO3", ReadRule::JpegOnly},
+    PictureSlot{&TFishdataF::Image_D, "PHOTO4", ReadRule::JpegOnly},
+};
+
 } // namespace
 
 kit::FieldTable<TFishdataF> TFishdataF::fields()
@@ -144,6 +162,7 @@ TFishdataF::TFishdataF(QWidget* owner) : KelporaWindow(owner, {"FishdataF", QStr
     DS_OUT = m_dataSource.get();
 
     buildPictures();
+    buildPictureShow();
     buildCaptions();
     // The fields are clicked into, never tabbed through.
     kit::build(*this, this, fields(), kit::Focus::Click);
@@ -208,6 +227,36 @@ void TFishdataF::buildPictures()
         frame->setGeometry(298 + i * 103, 585, 101, 85);
         *photos[i] = kit::imageArea(this, names[i], {300 + i * 103, 587, 97, 81}, Mode::Proportional);
     }
+}
+
+// Pictures reach the screen without holding up the fields: each area gets its picture at
+// once and its pixels from the cache or the thread pool; meanwhile the neighbours are read
+// ahead, so a step onto one of them shows its pictures with no decode at all.
+void TFishdataF::buildPictureShow()
+{
+    m_pictureCache = std::make_shared<kelpora::PictureCache>();
+    m_pictures = new kelpora::RecordPictures(this);
+    m_ahead = new kelpora::PicturePrefetch(*IBSQL_2, m_pictureCache, this);
+    for (const PictureSlot& slot : kPictureSlots) {
+        m_pictures->watch(this->*slot.area);
+        m_ahead->addSlot(this->*slot.area, QLatin1String(slot.column), slot.rule);
+    }
+    kelpora::onEvent(m_pictures, &kelpora::RecordPictures::allShown, this, &TFishdataF::readAhead);
+}
+
+bool TFishdataF::picturesPending() const
+{
+    return !m_pictures->isSettled();
+}
+
+bool TFishdataF::readingAhead() const
+{
+    return m_ahead->busy();
+}
+
+std::shared_ptr<kelpora::PictureCache> TFishdataF::pictureCache() const
+{
+    return m_pictureCache;
 }
 
 void TFishdataF::buildButtons()
@@ -332,6 +381,9 @@ void TFishdataF::LoadAllRecords()
 void TFishdataF::DisplayRoutine()
 {
     ClearRoutine();
+    m_ahead->stop();
+    m_pictures->begin(m_pictureCache);
+    m_shownRow = -1;
     // A book that could not be read shows as an empty one: record number 0, no fields.
     if (!hasRecord()) {
         Edit_No->setText(QStringLiteral("0"));
@@ -339,57 +391,41 @@ void TFishdataF::DisplayRoutine()
         Chizu_Flag = 0;
         for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
             photo->clear();
+        m_pictures->end();
         return;
     }
     kit::display(*this, fields(), *IBSQL_2, m_readBack);
-    showPictures();
+    m_shownRow = IBSQL_2->currentRow();
+    try {
+        showPictures();
+    } catch (...) {
+        m_pictures->end();
+        throw;
+    }
+    m_pictures->end();
 }
 
-// Each picture is read and decoded on its own: one damaged picture is reported and
-// left empty, and the record's other pictures are still shown. Decoding starts as soon
-// as a picture's bytes are in, on other cores, while the next one is read.
+// Every area holds its picture, the stored bytes, when this returns, so the editors that
+// copy the tide chart and the map have them at once; the pixels follow from the thread
+// pool. One damaged picture is left empty and told, once all are drawn, in one message
+// for the record; the others still show.
 void TFishdataF::showPictures()
 {
     const kelpora::SqlQuery& q = *IBSQL_2;
-    QStringList errors;
-    ImageArea::Batch batch;
-    QList<ImageArea*> decoding;
-    auto read = [&](ImageArea* area, const QString& column, ReadRule rule) {
-        try {
-            area->setPicture(PictureStore::readPicture(q, column, rule));
-            batch.add(area);
-            decoding << area;
-        } catch (const kelpora::DbError&) {
-            throw; // the database itself failed: not a picture problem
-        } catch (const kelpora::Error& e) {
-            area->clear();
-            errors << e.text();
-        }
-    };
-    ImageArea* photos[4] = {Image_A, Image_B, Image_C, Image_D};
-    for (ImageArea* photo : photos)
+    for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
         photo->clear();
+    // Both flags describe the record before any of its pictures is read, let alone decoded.
     ShioZu_Flag = q.isNull(QStringLiteral("SHIO_ZU")) ? 0 : 1;
     Chizu_Flag = q.isNull(QStringLiteral("CHIZU")) ? 0 : 1;
-    // The photos take longest to decode, so they are read first.
-    for (int i = 0; i < 4; ++i) {
-        const QString column = QStringLiteral("PHOTO%1").arg(i + 1);
-        if (!q.isNull(column))
-            read(photos[i], column, ReadRule::JpegOnly);
-    }
-    if (Chizu_Flag)
-        read(Image_Map, QStringLiteral("CHIZU"), ReadRule::BitmapFirst);
-    if (ShioZu_Flag)
-        read(Image_Shio, QStringLiteral("SHIO_ZU"), ReadRule::BitmapFirst);
+    for (const PictureSlot& slot : kPictureSlots)
+        m_pictures->show(this->*slot.area, q, QLatin1String(slot.column), slot.rule);
+}
 
-    const QStringList decodeErrors = batch.finish();
-    for (qsizetype i = 0; i < decodeErrors.size(); ++i)
-        if (!decodeErrors[i].isEmpty()) {
-            decoding[i]->clear();
-            errors << decodeErrors[i];
-        }
-    if (!errors.isEmpty())
-        kelpora::seams::messageBoxes().error(errors.join(u'\n'));
+// The user is looking at the record; the neighbours are read while they do.
+void TFishdataF::readAhead()
+{
+    if (m_shownRow >= 0 && hasRecord())
+        m_ahead->start(m_shownRow, m_direction);
 }
 
 void TFishdataF::reopenAt(const QString& key)
@@ -415,36 +451,42 @@ void TFishdataF::FormShow()
 
 void TFishdataF::Btn_FirstClick()
 {
+    m_direction = 1;
     IBSQL_2->first();
     DisplayRoutine();
 }
 
 void TFishdataF::Btn_PriorClick()
 {
+    m_direction = -1;
     IBSQL_2->prior();
     DisplayRoutine();
 }
 
 void TFishdataF::Btn_NextClick()
 {
+    m_direction = 1;
     IBSQL_2->next();
     DisplayRoutine();
 }
 
 void TFishdataF::Btn_LastClick()
 {
+    m_direction = -1;
     IBSQL_2->last();
     DisplayRoutine();
 }
 
 void TFishdataF::Btn_D_10Click()
 {
+    m_direction = -1;
     IBSQL_2->moveBy(-10);
     DisplayRoutine();
 }
 
 void TFishdataF::Btn_U_10Click()
 {
+    m_direction = 1;
     IBSQL_2->moveBy(10);
     DisplayRoutine();
 }

@@ -15,6 +15,9 @@ class QPushButton;
 namespace kelpora {
 class DataSource;
 class ImageArea;
+class PictureCache;
+class PicturePrefetch;
+class RecordPictures;
 class SqlQuery;
 } // namespace kelpora
 
@@ -108,6 +111,13 @@ public:
     void MonthSearch();
     bool correcting() const;
 
+    // The shown record's pictures are still being decoded, or their failures not yet told.
+    bool picturesPending() const;
+    // The pictures of the records beside the shown one are being read and decoded ahead.
+    bool readingAhead() const;
+    // The pictures already read and drawn, which the photo viewer shares.
+    std::shared_ptr<kelpora::PictureCache> pictureCache() const;
+
     // Event handlers.
     void Btn_FirstClick();
     void Btn_PriorClick();
@@ -140,7 +150,9 @@ private:
     void fieldEdited();
     void setCorrecting(bool on);
     void reopenAt(const QString& key);
+    void buildPictureShow();
     void showPictures();
+    void readAhead();
     bool runUpdate();
     bool hasRecord() const;
     void runSearch(int serchKind, const QString& value);
@@ -149,6 +161,12 @@ private:
     std::vector<QPushButton*> m_navigation;
     kelpora::kit::ReadBack m_readBack;
     bool m_correcting = false;
+
+    std::shared_ptr<kelpora::PictureCache> m_pictureCache;
+    kelpora::RecordPictures* m_pictures = nullptr;
+    kelpora::PicturePrefetch* m_ahead = nullptr;
+    int m_shownRow = -1;
+    int m_direction = -1; // of the last step: opening on the last record, the user goes back
 };
 
 extern TFishdataF* FishdataF;

@@ -10,8 +10,10 @@
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
 #include "pictures/ImageArea.h"
+#include "pictures/PictureCache.h"
 #include "pictures/PictureStore.h"
 #include "pictures/Photo_F.h"
+#include "pictures/RecordPictures.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -56,6 +58,7 @@ TPhoto_BigF::TPhoto_BigF(QWidget* owner)
 {
     IBSQL_Photo = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL_Photo->setObjectName(QStringLiteral("IBSQL_Photo"));
+    m_photos = new kelpora::RecordPictures(this);
     buildPanels();
     buildSide();
 }
@@ -85,9 +88,9 @@ void TPhoto_BigF::buildPanels()
         m_panels[size_t(i)] = panel;
         m_images[size_t(i)] = image;
         kelpora::onEvent(image, &ImageArea::doubleClicked, this, [this, i] { Image_DblClick(i); });
-        kelpora::onEvent(
-            image, &ImageArea::decodeFailed, this, [this, i](const QString& text) { decodeFailed(i, text); });
+        m_photos->watch(image, QStringLiteral("写真%1").arg(i + 1));
     }
+    kelpora::onEvent(m_photos, &kelpora::RecordPictures::failed, this, &TPhoto_BigF::photoFailed);
 }
 
 void TPhoto_BigF::buildSide()
@@ -115,12 +118,30 @@ void TPhoto_BigF::FormShow()
     LoadPhotos();
 }
 
-// One photo that cannot be read is reported and left empty; the others still show.
+// One photo that cannot be read is reported and left empty; the others still show. The
+// photos decode on the thread pool, each panel showing its own as it arrives; the ones the
+// browser has already read come from its cache.
 void TPhoto_BigF::LoadPhotos()
 {
     for (ImageArea* image : m_images)
         image->clear();
+    m_photos->begin(FishdataF ? FishdataF->pictureCache() : nullptr);
+    try {
+        readPhotos();
+    } catch (...) {
+        m_photos->end();
+        throw;
+    }
+    m_photos->end();
+}
 
+bool TPhoto_BigF::picturesPending() const
+{
+    return !m_photos->isSettled();
+}
+
+void TPhoto_BigF::readPhotos()
+{
     kelpora::SqlQuery& q = *IBSQL_Photo;
     q.close();
     q.clearSql();
@@ -130,33 +151,17 @@ void TPhoto_BigF::LoadPhotos()
     q.open();
     if (q.isEmpty())
         return;
-
-    QStringList errors;
-    for (int i = 0; i < 4; ++i) {
-        const QString column = QStringLiteral("PHOTO%1").arg(i + 1);
-        if (q.isNull(column))
-            continue;
-        try {
-            m_images[size_t(i)]->setPicture(kelpora::PictureStore::readPicture(q, column, kelpora::ReadRule::JpegOnly));
-        } catch (const kelpora::PictureError& e) {
-            errors << QStringLiteral("写真%1: %2").arg(i + 1).arg(e.text());
-        }
-    }
-    if (!errors.isEmpty())
-        kelpora::seams::messageBoxes().error(errors.join(u'\n'));
+    for (int i = 0; i < 4; ++i)
+        m_photos->show(m_images[size_t(i)], q, QStringLiteral("PHOTO%1").arg(i + 1), kelpora::ReadRule::JpegOnly);
 }
 
-// Damage that only shows while decoding: the area is emptied so it behaves as one without
-// a photo, and an enlarged panel returns home, since an empty one could not be made small.
-void TPhoto_BigF::decodeFailed(int slot, const QString& text)
+// An emptied photo behaves as one that is not there, and an enlarged panel returns home,
+// since an empty one could not be made small.
+void TPhoto_BigF::photoFailed(ImageArea* image)
 {
-    ImageArea* image = m_images[size_t(slot)];
-    if (image->picture().isNull())
-        return;
-    image->clear();
-    if (m_panels[size_t(slot)]->width() != kHomeWidth)
-        placeHome();
-    kelpora::seams::messageBoxes().error(QStringLiteral("写真%1: %2").arg(slot + 1).arg(text));
+    for (size_t i = 0; i < 4; ++i)
+        if (m_images[i] == image && m_panels[i]->width() != kHomeWidth)
+            placeHome();
 }
 
 void TPhoto_BigF::placeHome()

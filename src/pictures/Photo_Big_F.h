@@ -12,6 +12,7 @@ class QPushButton;
 
 namespace kelpora {
 class ImageArea;
+class RecordPictures;
 class SqlQuery;
 } // namespace kelpora
 
@@ -51,6 +52,8 @@ public:
 
     // Reads the record's four photos afresh; panel geometry stays as it is.
     void LoadPhotos();
+    // The photos are still being decoded, or their failures not yet told.
+    bool picturesPending() const;
 
     // Event handlers.
     void Image_DblClick(int slot); // slot 0 to 3
@@ -63,11 +66,13 @@ protected:
 private:
     void buildPanels();
     void buildSide();
-    void decodeFailed(int slot, const QString& text);
+    void readPhotos();
+    void photoFailed(kelpora::ImageArea* image);
     void placeHome();
 
     std::array<QFrame*, 4> m_panels{};
     std::array<kelpora::ImageArea*, 4> m_images{};
+    kelpora::RecordPictures* m_photos = nullptr;
 };
 
 extern TPhoto_BigF* Photo_BigF;

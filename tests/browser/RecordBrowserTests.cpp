@@ -5,6 +5,7 @@
 #include "support/RecordWriter.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempDatabase.h"
+#include "support/Waiting.h"
 
 #include <QBuffer>
 #include <QLineEdit>
@@ -151,6 +152,7 @@ TEST(RecordBrowser, ShowsBitmapAndJpegChartsMapsAndThumbnails)
             {QStringLiteral("CHIZU"), jpeg}, {QStringLiteral("PHOTO1"), jpeg}});
     Browser b;
     TFishdataF& w = *b.window;
+    ASSERT_TRUE(picturesShown(w));
     EXPECT_EQ(w.Image_Shio->picture().kind(), Picture::Kind::Bitmap);
     EXPECT_EQ(w.Image_Shio->picture().size(), QSize(640, 480));
     EXPECT_EQ(w.Image_Map->picture().kind(), Picture::Kind::Jpeg);
@@ -160,6 +162,7 @@ TEST(RecordBrowser, ShowsBitmapAndJpegChartsMapsAndThumbnails)
     EXPECT_EQ(Chizu_Flag, 1);
 
     w.Btn_Prior->click();
+    ASSERT_TRUE(picturesShown(w));
     EXPECT_EQ(w.Image_Shio->picture().kind(), Picture::Kind::Jpeg);
     EXPECT_TRUE(w.Image_Map->picture().isNull());
     EXPECT_TRUE(w.Image_A->picture().isNull());
@@ -180,6 +183,7 @@ TEST(RecordBrowser, OneDamagedPictureIsReportedOnceAndTheOthersStillShow)
             {QStringLiteral("PHOTO2"), truncated}, {QStringLiteral("PHOTO3"), good}});
     Browser b;
     TFishdataF& w = *b.window;
+    ASSERT_TRUE(picturesShown(w));
     EXPECT_EQ(seams.messages.errors.size(), 1) << qPrintable(seams.messages.errors.join(u'|'));
     EXPECT_TRUE(w.Image_Shio->picture().isNull());
     EXPECT_EQ(ShioZu_Flag, 1); // the column holds something, even if it cannot be shown

@@ -7,6 +7,7 @@
 #include "support/RecordWriter.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempDatabase.h"
+#include "support/Waiting.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -30,6 +31,7 @@ protected:
         values.insert(values.end(), photos.begin(), photos.end());
         insertRecord(db.dm(), values);
         browser.emplace();
+        EXPECT_TRUE(picturesShown(**browser));
         seams.messages.errors.clear(); // what the browser said about the same photos
         viewer.emplace(Photo_BigF, browser->get());
         return viewer->shown();
@@ -141,8 +143,8 @@ TEST_F(PhotoViewer, ADamagedPhotoIsReportedAndTheOthersStillShow)
     TPhoto_BigF& w = open({{QStringLiteral("PHOTO1"), QByteArray("no picture here")},
         {QStringLiteral("PHOTO2"), good.left(good.size() / 2)}, {QStringLiteral("PHOTO3"), good},
         {QStringLiteral("PHOTO4"), kelpora::test::bmpFile(kelpora::test::quadrants({40, 30}))}});
-    (void)w.grab(); // painting finds the damage past the header
-    QApplication::processEvents();
+    ASSERT_TRUE(picturesShown(w)); // decoding finds the damage past the header
+    ASSERT_EQ(seams.messages.errors.size(), 1) << "one message for the record";
     EXPECT_EQ(image(2)->picture().jpegBytes(), good);
     for (int damaged : {0, 1, 3}) {
         EXPECT_TRUE(image(damaged)->picture().isNull()) << damaged;
