@@ -101,7 +101,17 @@ const PictureCache::Stored* PictureCache::stored(const Key& key)
     if (at == m_entries.end())
         return nullptr;
     m_entries.splice(m_entries.begin(), m_entries, at);
-    return &m_entries.front().stored;
+    return m_entries.front().whole ? &*m_entries.front().whole : nullptr;
+}
+
+std::optional<QSize> PictureCache::pictureSize(const Key& key) const
+{
+    if (IBTransaction::changeCount() != m_readAt)
+        return std::nullopt;
+    const auto at = find(key);
+    if (at == m_entries.cend())
+        return std::nullopt;
+    return at->size;
 }
 
 bool PictureCache::contains(const Key& key) const
@@ -115,11 +125,17 @@ void PictureCache::keep(const Key& key, const Stored& stored, quint64 readAt)
         return;
     auto at = find(key);
     if (at == m_entries.end()) {
-        m_entries.push_front(Entry{key, stored, {}});
+        m_entries.push_front(Entry{key, {}, {}, {}});
+        at = m_entries.begin();
     } else {
-        at->stored = stored;
         m_entries.splice(m_entries.begin(), m_entries, at);
     }
+    at->size = stored.error.isEmpty() ? stored.picture.size() : QSize();
+    // A JPEG keeps its bytes, which would make every photo kept cost megabytes.
+    if (stored.picture.kind() == Picture::Kind::Jpeg)
+        at->whole.reset();
+    else
+        at->whole = stored;
     while (int(m_entries.size()) > m_capacity)
         m_entries.pop_back();
 }

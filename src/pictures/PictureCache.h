@@ -16,14 +16,18 @@ namespace kelpora {
 
 class SqlQuery;
 
-// Stored pictures already read and drawn for the screen, so a record shown again, or one
-// made ready before the user steps onto it, needs neither the database nor a decode.
+// Stored pictures already drawn at the size of the screen, so a record shown again, or one
+// made ready before the user steps onto it, shows its pictures without a decode.
 //
 // A picture is found by the id of the BLOB it was read from, which names the stored bytes:
 // a picture replaced in the database comes back under a new id. Whatever was kept is
 // forgotten as soon as anything may have been written (IBTransaction::changeCount), and
 // what it gives is exactly what reading and decoding afresh would give, failures included.
-// It holds at most a few records' pictures. GUI thread only.
+//
+// What it keeps is small: the drawings, the size of each picture, and whole pictures only
+// when they are decoded pixels already (a BMP chart) or a failure. A JPEG's bytes, megabytes
+// for a photo, are read again from the database when it is shown, which takes a few
+// milliseconds and no decode. It holds at most a few records' pictures. GUI thread only.
 class PictureCache {
 public:
     struct Key {
@@ -62,13 +66,17 @@ public:
     static std::optional<Key> keyOf(const SqlQuery& query, const QString& column, ReadRule rule);
     static std::optional<Key> keyAt(const SqlQuery& query, int row, const QString& column, ReadRule rule);
 
-    // The column of the current row as a picture, kept or read now (and then kept). A
+    // The column of the current row as a picture, kept or read now (and then noted). A
     // database failure is thrown; bytes that are no picture come back as the error.
     Stored read(const SqlQuery& query, const QString& column, const Key& key);
 
-    // nullptr when not kept. Looking one up makes it the most recently used.
+    // The picture as kept; nullptr unless it is a bitmap or a failure, which are kept whole.
+    // Looking one up makes it the most recently used.
     const Stored* stored(const Key& key);
+    // The size of the picture, when it has been read; empty for a failure.
+    std::optional<QSize> pictureSize(const Key& key) const;
     bool contains(const Key& key) const;
+    // Notes what the bytes of `key` gave, read under change count `readAt`.
     void keep(const Key& key, const Stored& stored, quint64 readAt);
 
     // A drawing of the picture exactly as PictureDecoder::tryRender made it for `target`.
@@ -81,7 +89,8 @@ public:
 private:
     struct Entry {
         Key key;
-        Stored stored;
+        QSize size;
+        std::optional<Stored> whole; // bitmaps and failures only
         std::list<std::pair<QSize, PictureDecoder::Result>> drawings; // most recent first
     };
     using Entries = std::list<Entry>;

@@ -116,15 +116,17 @@ bool PicturePrefetch::stepOne(const Item& item)
     const std::optional<PictureCache::Key> key = PictureCache::keyAt(m_rows, item.row, slot.column, slot.rule);
     if (!key)
         return false;
-    if (const PictureCache::Stored* kept = m_cache->stored(*key)) {
-        if (!kept->error.isEmpty() || kept->picture.isNull())
-            return false;
-        const QSize target = slot.targetFor(kept->picture.size());
+    if (const std::optional<QSize> size = m_cache->pictureSize(*key)) {
+        const PictureCache::Stored* kept = m_cache->stored(*key); // also keeps it among the recent
+        if (size->isEmpty())
+            return false; // a failure, or no picture at all: nothing to draw
+        const QSize target = slot.targetFor(*size);
         if (m_cache->drawing(*key, target))
             return false;
-        // Kept, but not drawn at this size: decode only.
-        launch(*key, PictureDecoder::prepare(kept->picture, target));
-        return false;
+        if (kept) { // a bitmap, kept whole: only the drawing is missing
+            launch(*key, PictureDecoder::prepare(kept->picture, target));
+            return false;
+        }
     }
     const QByteArray bytes = m_rows.blobAt(item.row, slot.column);
     launch(*key, PictureDecoder::prepare(bytes, slot.rule, slot.targetFor));

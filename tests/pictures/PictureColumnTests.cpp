@@ -160,6 +160,8 @@ TEST_F(PictureColumns, TheCacheGivesWhatAFreshReadGivesAndForgetsEverythingAtAWr
 
     const PictureCache::Stored picture = cache.read(q, QStringLiteral("PHOTO1"), *good);
     EXPECT_EQ(picture.picture.jpegBytes(), file);
+    EXPECT_EQ(cache.stored(*good), nullptr) << "a JPEG's megabytes are read again, not kept";
+    EXPECT_EQ(cache.pictureSize(*good), QSize(320, 200));
     QString fresh;
     try {
         PictureStore::readPicture(q, QStringLiteral("PHOTO2"), ReadRule::JpegOnly);
@@ -168,6 +170,8 @@ TEST_F(PictureColumns, TheCacheGivesWhatAFreshReadGivesAndForgetsEverythingAtAWr
     }
     EXPECT_FALSE(fresh.isEmpty());
     EXPECT_EQ(cache.read(q, QStringLiteral("PHOTO2"), *bad).error, fresh);
+    ASSERT_NE(cache.stored(*bad), nullptr);
+    EXPECT_EQ(cache.stored(*bad)->error, fresh);
     EXPECT_EQ(cache.size(), 2);
 
     const QSize target(97, 61);
