@@ -256,9 +256,10 @@ void ImageArea::paintEvent(QPaintEvent*)
 void ImageArea::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    // Pixels on their way for the old size are of no use now; start on the new size at
-    // once rather than at the next paint, so whoever waits for them is not kept waiting.
-    if (m_job && m_jobTarget != drawnSize())
+    // A new size needs new pixels (pixels on their way for the old one are of no use);
+    // they are started at once rather than at the next paint, so whoever waits for them
+    // waits no longer than needed.
+    if (m_decoding == Decoding::InBackground || (m_job && m_jobTarget != drawnSize()))
         decodeInBackground();
 }
 

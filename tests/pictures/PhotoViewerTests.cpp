@@ -155,6 +155,33 @@ TEST_F(PhotoViewer, ADamagedPhotoIsReportedAndTheOthersStillShow)
     EXPECT_EQ(panel(1)->geometry(), TPhoto_BigF::kHome[1]);
 }
 
+// The photos arrive from the thread pool, each at the size its panel shows it; opened again
+// on the same record, the viewer has them at once from the browser's cache.
+TEST_F(PhotoViewer, PhotosArriveInTheBackgroundAndOpenedAgainAreThereAtOnce)
+{
+    const QByteArray photo = jpegFile({1600, 1200});
+    TPhoto_BigF& w = open({{QStringLiteral("PHOTO1"), photo}, {QStringLiteral("PHOTO4"), jpegFile({40, 30})}});
+    EXPECT_EQ(image(0)->picture().jpegBytes(), photo) << "the photo is in its area as the window opens";
+    ASSERT_TRUE(picturesShown(w));
+    EXPECT_EQ(image(0)->drawnSize(), QSize(400, 300));
+    EXPECT_EQ(image(0)->drawnImage().size(), QSize(400, 300));
+    EXPECT_EQ(image(3)->drawnImage().size(), QSize(40, 30));
+    doubleClickPhoto(0);
+    ASSERT_TRUE(waitUntil([&] { return !image(0)->decodePending(); }));
+    EXPECT_EQ(image(0)->drawnImage().size(), QSize(800, 600));
+    EXPECT_TRUE(kelpora::test::near(image(0)->grab().toImage().pixel(10, 10), Qt::red));
+    click(&w, "Button1");
+    viewer.reset();
+
+    viewer.emplace(Photo_BigF, browser->get());
+    viewer->shown();
+    for (int slot : {0, 3}) {
+        EXPECT_FALSE(image(slot)->decodePending()) << slot;
+        EXPECT_FALSE(image(slot)->drawnImage().isNull()) << slot;
+    }
+    EXPECT_TRUE(seams.messages.errors.isEmpty());
+}
+
 TEST_F(PhotoViewer, ARecordNumberThatIsNoNumberIsReportedAndTheWindowStillOpens)
 {
     insertRecord(db.dm(), {{QStringLiteral("CODENO"), 1}, {QStringLiteral("PHOTO1"), jpegFile({40, 30})}});
