@@ -28,7 +28,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QWindow>
 
+#include <algorithm>
 #include <array>
 
 TFishdataF* FishdataF = nullptr;
@@ -396,6 +398,7 @@ void TFishdataF::DisplayRoutine()
     }
     kit::display(*this, fields(), *IBSQL_2, m_readBack);
     m_shownRow = IBSQL_2->currentRow();
+    showFieldsNow();
     try {
         showPictures();
     } catch (...) {
@@ -419,6 +422,22 @@ void TFishdataF::showPictures()
     Chizu_Flag = q.isNull(QStringLiteral("CHIZU")) ? 0 : 1;
     for (const PictureSlot& slot : kPictureSlots)
         m_pictures->show(this->*slot.area, q, QLatin1String(slot.column), slot.rule);
+}
+
+// A camera's photos take a few milliseconds to read from the database, even when they
+// were drawn ahead; the user reads the record's text meanwhile.
+void TFishdataF::showFieldsNow()
+{
+    const QWindow* window = windowHandle();
+    if (!window || !window->isExposed())
+        return;
+    const auto stored = [this](const PictureSlot& slot) { return !IBSQL_2->isNull(QLatin1String(slot.column)); };
+    if (std::none_of(kPictureSlots.begin(), kPictureSlots.end(), stored))
+        return;
+    QRect area;
+    for (const Field& f : fields())
+        area |= f.widget(*this)->geometry();
+    repaint(area);
 }
 
 // The user is looking at the record; the neighbours are read while they do.

@@ -151,6 +151,7 @@ private:
     void setCorrecting(bool on);
     void reopenAt(const QString& key);
     void buildPictureShow();
+    void showFieldsNow();
     void showPictures();
     void readAhead();
     bool runUpdate();
