@@ -1,0 +1,223 @@
+#include "BareFetch.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QtGlobal>
+#include <QStringList>
+
+#include <sys/mman.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace kelpora::bench {
+
+namespace {
+
+const char kSql[] = "select *  from FISH_DATA  order by CODENO  ";
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct Usage {
+    double cpuMs;
+    long faults;
+};
+
+Usage usage()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return {(double(u.ru_utime.tv_sec) + double(u.ru_stime.tv_sec)) * 1e3
+            + (double(u.ru_utime.tv_usec) + double(u.ru_stime.tv_usec)) / 1e3,
+        u.ru_minflt};
+}
+
+constexpr size_t kBlock = size_t(2) << 20;
+
+// Row blocks of 2 MB aligned to 2 MB, as the row store uses, each mapped afresh from the
+// system (so its pages are touched for the first time by the fetch), huge pages asked for
+// or not. `offset` shifts every row within its block.
+class Blocks {
+public:
+    Blocks(size_t length, size_t offset, bool huge) : m_length(length), m_offset(offset), m_huge(huge)
+    {
+        m_perBlock = (kBlock - offset) / length;
+    }
+    ~Blocks() { release(); }
+    Blocks(const Blocks&) = delete;
+    Blocks& operator=(const Blocks&) = delete;
+
+    unsigned char* place(int row)
+    {
+        const size_t block = size_t(row) / m_perBlock;
+        while (block >= m_blocks.size())
+            m_blocks.push_back(map());
+        return m_blocks[block] + m_offset + (size_t(row) % m_perBlock) * m_length;
+    }
+    void release()
+    {
+        for (unsigned char* b : m_blocks)
+            munmap(b, kBlock);
+        m_blocks.clear();
+    }
+
+private:
+    unsigned char* map() const
+    {
+        // Twice the size, then the unaligned ends given back: 2 MB alignment, which huge
+        // pages need.
+        void* p = mmap(nullptr, 2 * kBlock, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED)
+            throw std::bad_alloc();
+        auto* raw = static_cast<unsigned char*>(p);
+        const auto address = reinterpret_cast<quintptr>(raw);
+        unsigned char* aligned = raw + ((kBlock - address % kBlock) % kBlock);
+        if (aligned > raw)
+            munmap(raw, size_t(aligned - raw));
+        munmap(aligned + kBlock, size_t(raw + 2 * kBlock - (aligned + kBlock)));
+        if (m_huge)
+            madvise(aligned, kBlock, MADV_HUGEPAGE);
+        return aligned;
+    }
+
+    size_t m_length;
+    size_t m_offset;
+    bool m_huge;
+    size_t m_perBlock;
+    std::vector<unsigned char*> m_blocks;
+};
+
+} // namespace
+
+BareConnection::BareConnection(const QString& path)
+    : m_master(Firebird::fb_get_master_interface()), m_status(m_master->getStatus())
+{
+    Firebird::IUtil* util = m_master->getUtilInterface();
+    Firebird::IXpbBuilder* dpb = util->getXpbBuilder(&m_status, Firebird::IXpbBuilder::DPB, nullptr, 0);
+    dpb->insertString(&m_status, isc_dpb_user_name, "zkw");
+    dpb->insertString(&m_status, isc_dpb_password, "9157");
+    dpb->insertInt(&m_status, isc_dpb_sql_dialect, 1);
+    Firebird::IProvider* provider = m_master->getDispatcher();
+    const QByteArray name = QFile::encodeName(path);
+    m_attachment = provider->attachDatabase(
+        &m_status, name.constData(), dpb->getBufferLength(&m_status), dpb->getBuffer(&m_status));
+    provider->release();
+    dpb->dispose();
+}
+
+BareConnection::~BareConnection()
+{
+    if (m_attachment)
+        m_attachment->detach(&m_status);
+    m_status.dispose();
+}
+
+size_t BareConnection::messageLength()
+{
+    Firebird::ITransaction* tr = m_attachment->startTransaction(&m_status, 0, nullptr);
+    Firebird::IStatement* stmt
+        = m_attachment->prepare(&m_status, tr, 0, kSql, 1, Firebird::IStatement::PREPARE_PREFETCH_METADATA);
+    Firebird::IMessageMetadata* meta = stmt->getOutputMetadata(&m_status);
+    const size_t length = meta->getMessageLength(&m_status);
+    meta->release();
+    stmt->free(&m_status);
+    tr->commit(&m_status);
+    return length;
+}
+
+int BareConnection::fetchAll(const std::function<unsigned char*(int row)>& place)
+{
+    Firebird::ITransaction* tr = m_attachment->startTransaction(&m_status, 0, nullptr);
+    Firebird::IStatement* stmt
+        = m_attachment->prepare(&m_status, tr, 0, kSql, 1, Firebird::IStatement::PREPARE_PREFETCH_METADATA);
+    Firebird::IMessageMetadata* meta = stmt->getOutputMetadata(&m_status);
+    std::vector<unsigned char> one(meta->getMessageLength(&m_status));
+    Firebird::IResultSet* cursor = stmt->openCursor(&m_status, tr, nullptr, nullptr, meta, 0);
+    int rows = 0;
+    while (cursor->fetchNext(&m_status, place ? place(rows) : one.data()) == Firebird::IStatus::RESULT_OK)
+        ++rows;
+    cursor->close(&m_status);
+    meta->release();
+    stmt->free(&m_status);
+    tr->commit(&m_status);
+    return rows;
+}
+
+void fetchStudy(BareConnection& bare, int runs)
+{
+    const size_t length = bare.messageLength();
+    std::vector<unsigned char> warm(length);
+    Blocks reused(length, 0, true);
+    bare.fetchAll([&](int row) { return reused.place(row); }); // touched once, kept
+
+    struct Variant {
+        const char* name;
+        std::function<int()> run;
+        std::vector<double> ms, cpu, faults;
+    };
+    std::vector<Variant> variants;
+    variants.push_back({"one warm buffer (the bare fetch)", [&] { return bare.fetchAll(); }, {}, {}, {}});
+    variants.push_back({"fresh 2 MB blocks (huge pages), as the row store takes them",
+        [&] {
+            Blocks fresh(length, 0, true);
+            return bare.fetchAll([&](int row) { return fresh.place(row); });
+        },
+        {}, {}, {}});
+    variants.push_back({"blocks fetched into before",
+        [&] { return bare.fetchAll([&](int row) { return reused.place(row); }); }, {}, {}, {}});
+    variants.push_back({"one warm buffer, each row copied out to fresh blocks",
+        [&] {
+            Blocks fresh(length, 0, true);
+            // Asked for the place of row n, the buffer still holds row n - 1; the last
+            // call, which finds no row, copies the last one.
+            return bare.fetchAll([&](int row) {
+                if (row > 0)
+                    std::memcpy(fresh.place(row - 1), warm.data(), length);
+                return warm.data();
+            });
+        },
+        {}, {}, {}});
+    variants.push_back({"fresh 2 MB blocks of 4 KB pages",
+        [&] {
+            Blocks fresh(length, 0, false);
+            return bare.fetchAll([&](int row) { return fresh.place(row); });
+        },
+        {}, {}, {}});
+    variants.push_back({"fresh blocks, rows 64 bytes in",
+        [&] {
+            Blocks fresh(length, 64, true);
+            return bare.fetchAll([&](int row) { return fresh.place(row); });
+        },
+        {}, {}, {}});
+
+    for (int i = 0; i < runs; ++i) {
+        // Each round in another order, so no variant always follows the same one.
+        for (size_t k = 0; k < variants.size(); ++k) {
+            Variant& v = variants[(k + size_t(i)) % variants.size()];
+            const Usage before = usage();
+            QElapsedTimer t;
+            t.start();
+            v.run();
+            v.ms.push_back(double(t.nsecsElapsed()) / 1e6);
+            const Usage after = usage();
+            v.cpu.push_back(after.cpuMs - before.cpuMs);
+            v.faults.push_back(double(after.faults - before.faults));
+        }
+    }
+    std::printf("   load-all study (%zu-byte rows, medians of %d rounds):\n", length, runs);
+    for (const Variant& v : variants)
+        std::printf("     %-55s %7.1f ms, CPU %6.1f ms, %6.0f page faults\n", v.name, median(v.ms), median(v.cpu),
+            median(v.faults));
+}
+
+} // namespace kelpora::bench
