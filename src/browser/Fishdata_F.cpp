@@ -398,6 +398,10 @@ void TFishdataF::DisplayRoutine()
     }
     kit::display(*this, fields(), *IBSQL_2, m_readBack);
     m_shownRow = IBSQL_2->currentRow();
+    // The photos go with the last record's fields, before anything is painted, so the
+    // screen never shows this record's text beside the last one's pictures.
+    for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
+        photo->clear();
     showFieldsNow();
     try {
         showPictures();
@@ -415,8 +419,6 @@ void TFishdataF::DisplayRoutine()
 void TFishdataF::showPictures()
 {
     const kelpora::SqlQuery& q = *IBSQL_2;
-    for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
-        photo->clear();
     // Both flags describe the record before any of its pictures is read, let alone decoded.
     ShioZu_Flag = q.isNull(QStringLiteral("SHIO_ZU")) ? 0 : 1;
     Chizu_Flag = q.isNull(QStringLiteral("CHIZU")) ? 0 : 1;
@@ -425,7 +427,8 @@ void TFishdataF::showPictures()
 }
 
 // A camera's photos take a few milliseconds to read from the database, even when they
-// were drawn ahead; the user reads the record's text meanwhile.
+// were drawn ahead; the user reads the record's text meanwhile. The picture areas, empty
+// by now, are painted with the fields.
 void TFishdataF::showFieldsNow()
 {
     const QWindow* window = windowHandle();
@@ -434,9 +437,11 @@ void TFishdataF::showFieldsNow()
     const auto stored = [this](const PictureSlot& slot) { return !IBSQL_2->isNull(QLatin1String(slot.column)); };
     if (std::none_of(kPictureSlots.begin(), kPictureSlots.end(), stored))
         return;
-    QRect area;
+    QRegion area;
     for (const Field& f : fields())
-        area |= f.widget(*this)->geometry();
+        area += f.widget(*this)->geometry();
+    for (const PictureSlot& slot : kPictureSlots)
+        area += (this->*slot.area)->geometry();
     repaint(area);
 }
 

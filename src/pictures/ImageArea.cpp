@@ -3,10 +3,10 @@
 #include "pictures/PictureDecoder.h"
 
 #include <QFuture>
-#include <QResizeEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 
 #include <utility>
 
@@ -50,7 +50,7 @@ void ImageArea::setDisplayMode(DisplayMode mode)
 {
     m_mode = mode;
     fitToPicture();
-    if (m_job && m_jobTarget != drawnSize())
+    if (m_decoding == Decoding::InBackground || (m_job && m_jobTarget != drawnSize()))
         decodeInBackground();
     update();
 }
