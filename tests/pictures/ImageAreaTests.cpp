@@ -1,4 +1,4 @@
-#include "TestImages.h"
+#include "support/TestImages.h"
 
 #include "pictures/ImageArea.h"
 
@@ -9,7 +9,7 @@
 #include <QTest>
 
 using namespace kelpora;
-using namespace kelpora::test;
+using namespace kelpora::testing;
 using Mode = ImageArea::DisplayMode;
 
 namespace {
