@@ -10,7 +10,7 @@ packages=(
   libjpeg62-turbo-dev
   fonts-ipafont-gothic
   googletest libgtest-dev
-  xvfb xauth
+  xvfb xauth xdotool imagemagick
   desktop-file-utils
 )
 

@@ -529,8 +529,6 @@ void TFishdataF::Btn_worksheetClick()
     DisplayRoutine();
 }
 
-// The tide chart editor is opened from here once it exists; until then its button
-// does nothing.
 void TFishdataF::But_CyouiClick()
 {
     Mode_Flg = kOldFlg;

@@ -6,8 +6,8 @@
 #include "pictures/JpegCodec.h"
 #include "pictures/Map_F.h"
 #include "pictures/Photo_Big_F.h"
-#include "pictures/PictureWindows.h"
-#include "pictures/TestImages.h"
+#include "support/PictureWindows.h"
+#include "support/TestImages.h"
 #include "support/RecordWriter.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempDatabase.h"
@@ -20,8 +20,8 @@
 using namespace kelpora::testing;
 using kelpora::ImageArea;
 using kelpora::Picture;
-using kelpora::test::jpegFile;
-using kelpora::test::quadrants;
+using kelpora::testing::jpegFile;
+using kelpora::testing::quadrants;
 
 namespace {
 

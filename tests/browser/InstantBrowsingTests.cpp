@@ -6,8 +6,8 @@
 #include "pictures/ImageArea.h"
 #include "pictures/JpegCodec.h"
 #include "pictures/PictureCache.h"
-#include "pictures/PictureWindows.h"
-#include "pictures/TestImages.h"
+#include "support/PictureWindows.h"
+#include "support/TestImages.h"
 #include "support/RecordWriter.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempDatabase.h"
@@ -22,7 +22,7 @@
 using namespace kelpora::testing;
 using kelpora::ImageArea;
 using kelpora::Picture;
-using kelpora::test::near;
+using kelpora::testing::near;
 
 namespace {
 
@@ -108,7 +108,7 @@ TEST_F(InstantBrowsing, TheChartAndTheMapAreInTheirAreasAsSoonAsTheRecordIsShown
 {
     const QByteArray map = solid(Qt::green, {1600, 1200});
     insert({{QStringLiteral("CODENO"), 1},
-        {QStringLiteral("SHIO_ZU"), kelpora::test::bmpFile(kelpora::test::quadrants({640, 480}))},
+        {QStringLiteral("SHIO_ZU"), kelpora::testing::bmpFile(kelpora::testing::quadrants({640, 480}))},
         {QStringLiteral("CHIZU"), map}});
     insertMinimal(db.dm(), 2);
     browser.emplace();
@@ -146,9 +146,9 @@ TEST_F(InstantBrowsing, AStepOntoARecordReadAheadShowsItsPicturesWithoutDecoding
 {
     insert(colouredRecord(1, Qt::blue));
     insert({{QStringLiteral("CODENO"), 2}, {QStringLiteral("SHIO_ZU"), solid(Qt::cyan, {900, 300})},
-        {QStringLiteral("CHIZU"), kelpora::test::jpegFile({1200, 1600})},
-        {QStringLiteral("PHOTO2"), kelpora::test::jpegFile({640, 480})},
-        {QStringLiteral("PHOTO4"), kelpora::test::jpegFile({60, 40})}});
+        {QStringLiteral("CHIZU"), kelpora::testing::jpegFile({1200, 1600})},
+        {QStringLiteral("PHOTO2"), kelpora::testing::jpegFile({640, 480})},
+        {QStringLiteral("PHOTO4"), kelpora::testing::jpegFile({60, 40})}});
     insert(colouredRecord(3, Qt::yellow));
     browser.emplace();
     pause(); // opening on the last record, the user is expected to go back
@@ -261,7 +261,7 @@ TEST_F(InstantBrowsing, ADamagedPhotoIsToldOnceWhenItsRecordIsShownAndTheOtherPi
 
 TEST_F(InstantBrowsing, TwoHundredStepsKeepTheCacheWithinItsBound)
 {
-    const QByteArray photo = kelpora::test::jpegFile({120, 90});
+    const QByteArray photo = kelpora::testing::jpegFile({120, 90});
     for (int code = 1; code <= 25; ++code)
         insert({{QStringLiteral("CODENO"), code}, {QStringLiteral("CHIZU"), photo},
             {QStringLiteral("PHOTO1"), solid(QColor::fromHsv(code * 14, 255, 255))},

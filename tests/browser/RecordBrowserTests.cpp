@@ -5,6 +5,7 @@
 #include "support/RecordWriter.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempDatabase.h"
+#include "support/TestImages.h"
 #include "support/Waiting.h"
 
 #include <QBuffer>
@@ -29,15 +30,6 @@ QImage drawing(int w, int h, QColor colour)
     p.setPen(QPen(Qt::black, 3));
     p.drawLine(0, h / 2, w, h / 3);
     return image;
-}
-
-QByteArray bmpFile(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "BMP");
-    return bytes;
 }
 
 struct Browser {

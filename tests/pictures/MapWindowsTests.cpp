@@ -1,5 +1,5 @@
-#include "PictureWindows.h"
-#include "TestImages.h"
+#include "support/PictureWindows.h"
+#include "support/TestImages.h"
 #include "core/SharedState.h"
 #include "entry/Fish_Data_IN.h"
 #include "pictures/Fish_Chizu_In_F.h"
@@ -21,8 +21,8 @@ using namespace kelpora::testing;
 using kelpora::ImageArea;
 using kelpora::JpegCodec;
 using kelpora::Picture;
-using kelpora::test::jpegFile;
-using kelpora::test::quadrants;
+using kelpora::testing::jpegFile;
+using kelpora::testing::quadrants;
 
 namespace {
 
@@ -89,14 +89,14 @@ TEST_F(MapInput, IsLaidOutAsDesignedAndItsSideControlsFollowTheRightEdge)
 
 TEST_F(MapInput, AJpegMapShowsItsTopLeftAtFullSizeAndIsReencodedOnConfirming)
 {
-    const QByteArray stored = kelpora::test::withComment(jpegFile({1000, 800}));
+    const QByteArray stored = kelpora::testing::withComment(jpegFile({1000, 800}));
     insertRecord(db.dm(), {{QStringLiteral("CODENO"), 4}, {QStringLiteral("CHIZU"), stored}});
     TFish_Chizu_InF& w = openFromBrowser();
     EXPECT_EQ(code()->text(), QStringLiteral("4"));
     EXPECT_EQ(label(), QStringLiteral("jpeg"));
     const QImage screen = named<ImageArea>(&w, "Image_M")->grab().toImage();
-    EXPECT_TRUE(kelpora::test::near(screen.pixel(490, 10), Qt::red)); // not shrunk: the red quarter is 500 wide
-    EXPECT_TRUE(kelpora::test::near(screen.pixel(10, 450), Qt::blue));
+    EXPECT_TRUE(kelpora::testing::near(screen.pixel(490, 10), Qt::red)); // not shrunk: the red quarter is 500 wide
+    EXPECT_TRUE(kelpora::testing::near(screen.pixel(10, 450), Qt::blue));
 
     press("Btn_OK");
     EXPECT_FALSE(w.isVisible());
@@ -110,7 +110,7 @@ TEST_F(MapInput, ABmpMapShowsItsSizeAndAPasteReplacesAJpegMap)
 {
     insertRecord(db.dm(), {{QStringLiteral("CODENO"), 1}, {QStringLiteral("CHIZU"), jpegFile({300, 200})}});
     insertRecord(db.dm(),
-        {{QStringLiteral("CODENO"), 2}, {QStringLiteral("CHIZU"), kelpora::test::bmpFile(quadrants({640, 480}))}});
+        {{QStringLiteral("CODENO"), 2}, {QStringLiteral("CHIZU"), kelpora::testing::bmpFile(quadrants({640, 480}))}});
     openFromBrowser();
     EXPECT_EQ(label(), QStringLiteral("640 * 480"));
 

@@ -1,5 +1,5 @@
-#include "PictureWindows.h"
-#include "TestImages.h"
+#include "support/PictureWindows.h"
+#include "support/TestImages.h"
 #include "core/Error.h"
 #include "core/SharedState.h"
 #include "pictures/ImageArea.h"
@@ -21,8 +21,8 @@ using namespace kelpora::testing;
 using kelpora::ImageArea;
 using kelpora::JpegCodec;
 using kelpora::Picture;
-using kelpora::test::jpegFile;
-using kelpora::test::quadrants;
+using kelpora::testing::jpegFile;
+using kelpora::testing::quadrants;
 
 namespace {
 
@@ -68,8 +68,8 @@ protected:
     void press(const char* button) { click(editor->get(), button); }
 
     const QByteArray photo1 = jpegFile({320, 240});
-    const QByteArray photo2 = kelpora::test::bmpFile(quadrants({64, 32}));
-    const QByteArray photo3 = kelpora::test::withComment(jpegFile({640, 480}));
+    const QByteArray photo2 = kelpora::testing::bmpFile(quadrants({64, 32}));
+    const QByteArray photo3 = kelpora::testing::withComment(jpegFile({640, 480}));
     ScriptedSeams seams;
     TempDatabase db;
     std::optional<ShownBrowser> browser;
@@ -112,7 +112,7 @@ TEST_F(PhotoEditor, RefusesAnyOwnerButThePhotoViewer)
 
 TEST_F(PhotoEditor, AJpegFileIsStoredByteForByteAndConfirmingAgainKeepsIt)
 {
-    const QByteArray file = kelpora::test::withComment(jpegFile({800, 600}));
+    const QByteArray file = kelpora::testing::withComment(jpegFile({800, 600}));
     seams.fileDialog.answers.push_back(writeFile(QStringLiteral("海.JPG"), file));
     doubleClick(&openSlot(4), "Image1");
     EXPECT_EQ(seams.fileDialog.lastFilters, kelpora::PictureStore::photoFileFilters());
@@ -156,7 +156,7 @@ TEST_F(PhotoEditor, APastedBitmapIsStoredAsABaselineJpegAtQuality90InItsSlotOnly
     press("Btn_Ok");
     const QByteArray bytes = stored("PHOTO3").value_or(QByteArray());
     EXPECT_EQ(bytes, JpegCodec::encode(bitmap));
-    EXPECT_EQ(kelpora::test::sofSize(bytes), QSize(300, 200)); // SOF0: baseline
+    EXPECT_EQ(kelpora::testing::sofSize(bytes), QSize(300, 200)); // SOF0: baseline
     EXPECT_EQ(stored("PHOTO1"), photo1);
     EXPECT_EQ(stored("PHOTO2"), photo2);
     EXPECT_FALSE(stored("PHOTO4").has_value());

@@ -1,5 +1,5 @@
-#include "PictureWindows.h"
-#include "TestImages.h"
+#include "support/PictureWindows.h"
+#include "support/TestImages.h"
 #include "core/SharedState.h"
 #include "pictures/ImageArea.h"
 #include "pictures/Photo_Big_F.h"
@@ -18,7 +18,7 @@
 
 using namespace kelpora::testing;
 using kelpora::ImageArea;
-using kelpora::test::jpegFile;
+using kelpora::testing::jpegFile;
 
 namespace {
 
@@ -107,7 +107,7 @@ TEST_F(PhotoViewer, ASlotButtonOpensTheEditorAndItsChangeShowsAtOnceWithThePanel
 {
     open({{QStringLiteral("PHOTO1"), jpegFile({400, 300})}});
     doubleClickPhoto(0);
-    seams.clipboard.pictureImage = kelpora::test::quadrants({200, 100});
+    seams.clipboard.pictureImage = kelpora::testing::quadrants({200, 100});
     seams.modal.scripts.push_back([](QDialog& editor) {
         EXPECT_EQ(named<QLabel>(&editor, "Label_CODE")->text(), QStringLiteral("3"));
         click(&editor, "Btn_C_BORD");
@@ -142,7 +142,7 @@ TEST_F(PhotoViewer, ADamagedPhotoIsReportedAndTheOthersStillShow)
     const QByteArray good = jpegFile({400, 300});
     TPhoto_BigF& w = open({{QStringLiteral("PHOTO1"), QByteArray("no picture here")},
         {QStringLiteral("PHOTO2"), good.left(good.size() / 2)}, {QStringLiteral("PHOTO3"), good},
-        {QStringLiteral("PHOTO4"), kelpora::test::bmpFile(kelpora::test::quadrants({40, 30}))}});
+        {QStringLiteral("PHOTO4"), kelpora::testing::bmpFile(kelpora::testing::quadrants({40, 30}))}});
     ASSERT_TRUE(picturesShown(w)); // decoding finds the damage past the header
     ASSERT_EQ(seams.messages.errors.size(), 1) << "one message for the record";
     EXPECT_EQ(image(2)->picture().jpegBytes(), good);
@@ -169,7 +169,7 @@ TEST_F(PhotoViewer, PhotosArriveInTheBackgroundAndOpenedAgainAreThereAtOnce)
     doubleClickPhoto(0);
     ASSERT_TRUE(waitUntil([&] { return !image(0)->decodePending(); }));
     EXPECT_EQ(image(0)->drawnImage().size(), QSize(800, 600));
-    EXPECT_TRUE(kelpora::test::near(image(0)->grab().toImage().pixel(10, 10), Qt::red));
+    EXPECT_TRUE(kelpora::testing::near(image(0)->grab().toImage().pixel(10, 10), Qt::red));
     click(&w, "Button1");
     viewer.reset();
 

@@ -23,15 +23,6 @@ QImage tideChart(int width, int height)
     return image;
 }
 
-QByteArray bmpFile(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "BMP");
-    return bytes;
-}
-
 QByteArray jpegFile(const QImage& image)
 {
     return JpegCodec::encode(image);

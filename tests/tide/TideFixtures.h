@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TestImages.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QPoint>
@@ -17,7 +19,6 @@ using Marks = std::array<int, 12>;
 
 // A picture with a curve on it, so its encodings differ from one another.
 QImage tideChart(int width, int height);
-QByteArray bmpFile(const QImage& image);
 QByteArray jpegFile(const QImage& image);
 
 // A record with a chart (NULL for no bytes) and the twelve mark values.

@@ -1,4 +1,4 @@
-#include "TestImages.h"
+#include "support/TestImages.h"
 
 #include "pictures/JpegCodec.h"
 #include "pictures/Picture.h"
@@ -14,7 +14,7 @@
 #include <vector>
 
 using namespace kelpora;
-using namespace kelpora::test;
+using namespace kelpora::testing;
 
 namespace {
 

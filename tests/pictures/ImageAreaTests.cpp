@@ -1,4 +1,4 @@
-#include "TestImages.h"
+#include "support/TestImages.h"
 
 #include "pictures/ImageArea.h"
 #include "support/Waiting.h"
@@ -11,8 +11,7 @@
 #include <QThreadPool>
 
 using namespace kelpora;
-using namespace kelpora::test;
-using kelpora::testing::waitUntil;
+using namespace kelpora::testing;
 using Mode = ImageArea::DisplayMode;
 
 namespace {

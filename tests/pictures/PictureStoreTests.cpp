@@ -1,4 +1,4 @@
-#include "TestImages.h"
+#include "support/TestImages.h"
 
 #include "core/Seams.h"
 #include "pictures/JpegCodec.h"
@@ -14,7 +14,7 @@
 #include <random>
 
 using namespace kelpora;
-using namespace kelpora::test;
+using namespace kelpora::testing;
 
 namespace {
 

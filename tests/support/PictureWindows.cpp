@@ -1,4 +1,4 @@
-#include "PictureWindows.h"
+#include "support/PictureWindows.h"
 
 #include "core/DM_1.h"
 #include "core/IBDatabase.h"

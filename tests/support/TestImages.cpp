@@ -1,4 +1,4 @@
-#include "TestImages.h"
+#include "support/TestImages.h"
 
 #include "pictures/JpegCodec.h"
 
@@ -21,7 +21,7 @@ void PrintTo(const QSize& size, std::ostream* os)
     *os << size.width() << 'x' << size.height();
 }
 
-namespace kelpora::test {
+namespace kelpora::testing {
 
 QImage quadrants(const QSize& size)
 {
@@ -285,4 +285,4 @@ qint64 peakMemoryMb()
     return 0;
 }
 
-} // namespace kelpora::test
+} // namespace kelpora::testing

@@ -11,7 +11,7 @@
 void PrintTo(const QString& text, std::ostream* os);
 void PrintTo(const QSize& size, std::ostream* os);
 
-namespace kelpora::test {
+namespace kelpora::testing {
 
 // Top-left red, top-right green, bottom-left blue, bottom-right white: placement,
 // orientation and scaling all show in four pixel probes.
@@ -56,4 +56,4 @@ QByteArray runLengthData(const QImage& indexed, int bitsPerPixel);
 // The peak resident memory of this process so far, in MB.
 qint64 peakMemoryMb();
 
-} // namespace kelpora::test
+} // namespace kelpora::testing

@@ -1,4 +1,4 @@
-#include "TestImages.h"
+#include "support/TestImages.h"
 
 #include "pictures/JpegCodec.h"
 #include "pictures/PictureDecoder.h"
@@ -16,7 +16,7 @@
 #include <thread>
 
 using namespace kelpora;
-using namespace kelpora::test;
+using namespace kelpora::testing;
 using Result = PictureDecoder::Result;
 
 namespace {
@@ -45,7 +45,7 @@ TEST(PictureDecoder, ResultsEqualADirectDecode)
 {
     const QByteArray jpeg = JpegCodec::encode(texture(QSize(640, 480)));
     for (const QSize target : {QSize(97, 72), QSize(333, 250), QSize(640, 480), QSize(50, 200)}) {
-        SCOPED_TRACE(testing::Message() << target.width() << 'x' << target.height());
+        SCOPED_TRACE(::testing::Message() << target.width() << 'x' << target.height());
         const Result result = PictureDecoder::start(Picture::fromJpeg(jpeg), target).result();
         EXPECT_TRUE(result.error.isEmpty());
         EXPECT_EQ(result.image.format(), QImage::Format_RGB32);
