@@ -25,7 +25,7 @@ namespace {
 
 using namespace kelpora;
 
-constexpr int Side = 14142; // 14142 x 14142 is just under Picture::MaxPixels
+constexpr int kSide = 14142; // 14142 x 14142 is just under Picture::MaxPixels
 
 // The high-water mark of this process image's resident memory. Not getrusage's
 // ru_maxrss, which Linux carries over from the parent across exec.
@@ -50,8 +50,8 @@ QByteArray emptyRunLengthBmp()
     qToLittleEndian<quint32>(60, p + 2);
     qToLittleEndian<quint32>(58, p + 10);
     qToLittleEndian<quint32>(40, p + 14);
-    qToLittleEndian<quint32>(Side, p + 18);
-    qToLittleEndian<quint32>(Side, p + 22);
+    qToLittleEndian<quint32>(kSide, p + 18);
+    qToLittleEndian<quint32>(kSide, p + 22);
     qToLittleEndian<quint16>(1, p + 26);
     qToLittleEndian<quint16>(8, p + 28);
     qToLittleEndian<quint32>(1, p + 30); // BI_RLE8
@@ -73,8 +73,8 @@ bool writeProgressiveJpeg(const QString& path)
     cinfo.err = jpeg_std_error(&error);
     jpeg_create_compress(&cinfo);
     jpeg_stdio_dest(&cinfo, file);
-    cinfo.image_width = Side;
-    cinfo.image_height = Side;
+    cinfo.image_width = kSide;
+    cinfo.image_height = kSide;
     cinfo.input_components = 3;
     cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&cinfo);
@@ -82,12 +82,12 @@ bool writeProgressiveJpeg(const QString& path)
     cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = 1;
     jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(size_t(Side) * 3);
+    std::vector<JSAMPLE> row(size_t(kSide) * 3);
     while (cinfo.next_scanline < cinfo.image_height) {
         const unsigned y = cinfo.next_scanline;
-        for (unsigned x = 0; x < unsigned(Side); ++x) {
-            row[3 * x] = JSAMPLE(x * 255 / Side);
-            row[3 * x + 1] = JSAMPLE(y * 255 / Side);
+        for (unsigned x = 0; x < unsigned(kSide); ++x) {
+            row[3 * x] = JSAMPLE(x * 255 / kSide);
+            row[3 * x + 1] = JSAMPLE(y * 255 / kSide);
             row[3 * x + 2] = JSAMPLE((x ^ y) & 0x3F);
         }
         JSAMPROW rows = row.data();

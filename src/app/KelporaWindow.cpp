@@ -13,38 +13,38 @@ namespace kelpora {
 
 namespace {
 
-Qt::WindowFlags flagsFor(const WindowSpec& spec)
+Qt::WindowFlags flagsFor(const WindowTraits& traits)
 {
-    using T = WindowSpec::TitleButtons;
+    using T = WindowTraits::TitleButtons;
     Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-    if (spec.titleButtons != T::None)
+    if (traits.titleButtons != T::None)
         flags |= Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint;
-    if (spec.titleButtons == T::MinimiseClose)
+    if (traits.titleButtons == T::MinimiseClose)
         flags = (flags & ~Qt::Dialog) | Qt::Window | Qt::WindowMinimizeButtonHint;
     return flags;
 }
 
 } // namespace
 
-KelporaWindow::KelporaWindow(QWidget* owner, const WindowSpec& spec) : QDialog(owner), m_spec(spec)
+KelporaWindow::KelporaWindow(QWidget* owner, const WindowTraits& traits) : QDialog(owner), m_traits(traits)
 {
-    setObjectName(QLatin1String(spec.name));
-    setWindowTitle(spec.caption);
-    setWindowFlags(flagsFor(spec));
-    switch (spec.sizing) {
-    case WindowSpec::Sizing::Fixed:
-        setFixedSize(spec.clientSize);
+    setObjectName(QLatin1String(traits.name));
+    setWindowTitle(traits.caption);
+    setWindowFlags(flagsFor(traits));
+    switch (traits.sizing) {
+    case WindowTraits::Sizing::Fixed:
+        setFixedSize(traits.clientSize);
         break;
-    case WindowSpec::Sizing::FixedHeight:
-        resize(spec.clientSize);
-        setFixedHeight(spec.clientSize.height());
+    case WindowTraits::Sizing::FixedHeight:
+        resize(traits.clientSize);
+        setFixedHeight(traits.clientSize.height());
         break;
-    case WindowSpec::Sizing::Resizable:
-        resize(spec.clientSize);
+    case WindowTraits::Sizing::Resizable:
+        resize(traits.clientSize);
         break;
     }
-    if (spec.minimumSize.isValid())
-        setMinimumSize(spec.minimumSize);
+    if (traits.minimumSize.isValid())
+        setMinimumSize(traits.minimumSize);
     setSizeGripEnabled(false);
 }
 
@@ -62,7 +62,7 @@ void KelporaWindow::placeOnScreen()
 {
     const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
     QRect around;
-    if (m_spec.placement == WindowSpec::Placement::Owner && owner)
+    if (m_traits.placement == WindowTraits::Placement::Owner && owner)
         around = owner->frameGeometry();
     else if (const QScreen* screen = QGuiApplication::primaryScreen())
         around = screen->availableGeometry();
@@ -91,7 +91,7 @@ void KelporaWindow::hideEvent(QHideEvent* event)
 
 void KelporaWindow::closeEvent(QCloseEvent* event)
 {
-    if (event->spontaneous() && m_spec.titleButtons == WindowSpec::TitleButtons::None) {
+    if (event->spontaneous() && m_traits.titleButtons == WindowTraits::TitleButtons::None) {
         event->ignore();
         return;
     }
@@ -102,7 +102,7 @@ void KelporaWindow::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_Escape:
-        if (m_spec.escapeCloses)
+        if (m_traits.escapeCloses)
             closeWindow(QDialog::Rejected);
         return;
     case Qt::Key_Enter:

@@ -7,7 +7,7 @@
 namespace kelpora {
 
 // What sets one window apart from the next; everything else is the same for all.
-struct WindowSpec {
+struct WindowTraits {
     enum class Placement { Screen, Owner };
     enum class Sizing { Fixed, FixedHeight, Resizable };
     enum class TitleButtons {
@@ -36,10 +36,10 @@ struct WindowSpec {
 class KelporaWindow : public QDialog {
     Q_OBJECT
 public:
-    KelporaWindow(QWidget* owner, const WindowSpec& spec);
+    KelporaWindow(QWidget* owner, const WindowTraits& traits);
     ~KelporaWindow() override;
 
-    const WindowSpec& spec() const { return m_spec; }
+    const WindowTraits& traits() const { return m_traits; }
 
     // Closes the window however it was opened; the one way code closes a window.
     void closeWindow(int result = QDialog::Accepted);
@@ -56,7 +56,7 @@ protected:
 private:
     void placeOnScreen();
 
-    WindowSpec m_spec;
+    WindowTraits m_traits;
     bool m_opened = false;
 };
 

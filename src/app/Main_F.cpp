@@ -3,10 +3,10 @@
 #include "app/Controls.h"
 #include "app/ErrorHandler.h"
 #include "app/ModalRunner.h"
-#include "core/SharedState.h"
 #include "browser/Fishdata_F.h"
-#include "maintenance/Mente_F.h"
+#include "core/SharedState.h"
 #include "entry/Fish_Data_IN.h"
+#include "maintenance/Mente_F.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -16,15 +16,15 @@
 
 TMainF* MainF = nullptr;
 
-using kelpora::WindowSpec;
+using kelpora::WindowTraits;
 using kelpora::kit::button;
 using kelpora::kit::Font;
 using kelpora::kit::label;
 
 TMainF::TMainF(QWidget* parent)
     : KelporaWindow(parent,
-        {"MainF", QStringLiteral("釣果記録"), {395, 270}, WindowSpec::Placement::Screen, WindowSpec::Sizing::Fixed,
-            WindowSpec::TitleButtons::MinimiseClose})
+        {"MainF", QStringLiteral("釣果記録"), {395, 270}, WindowTraits::Placement::Screen, WindowTraits::Sizing::Fixed,
+            WindowTraits::TitleButtons::MinimiseClose})
 {
     const QColor blue(0, 0, 255);
     Label3 = label(this, "Label3", QStringLiteral("ＫＥＬＰＯＲＡ"), {24, 14, 210, 32}, {24, true, blue});

@@ -1,9 +1,9 @@
-#include "Fishdata_F.h"
+#include "browser/Fishdata_F.h"
 
-#include "WorkSheet_F2.h"
 #include "app/Controls.h"
 #include "app/ErrorHandler.h"
 #include "app/ModalRunner.h"
+#include "browser/WorkSheet_F2.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 #include "core/ResultSetModel.h"

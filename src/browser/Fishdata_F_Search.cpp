@@ -1,9 +1,9 @@
 // The browser's search group: the search kinds, the pickers and the search statements.
-#include "Fishdata_F.h"
+#include "browser/Fishdata_F.h"
 
-#include "Kensaku2F.h"
-#include "Kensaku_F.h"
 #include "app/ModalRunner.h"
+#include "browser/Kensaku2F.h"
+#include "browser/Kensaku_F.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
 

@@ -1,8 +1,8 @@
-#include "Kensaku2F.h"
+#include "browser/Kensaku2F.h"
 
-#include "Fishdata_F.h"
 #include "app/Controls.h"
 #include "app/ErrorHandler.h"
+#include "browser/Fishdata_F.h"
 #include "core/DM_1.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
@@ -13,7 +13,7 @@
 
 TKensaku_2_F* Kensaku_2_F = nullptr;
 
-using kelpora::WindowSpec;
+using kelpora::WindowTraits;
 namespace kit = kelpora::kit;
 
 QStringList TKensaku_2_F::listLines(int serchKind)
@@ -42,7 +42,7 @@ QString TKensaku_2_F::noValueItem()
 }
 
 TKensaku_2_F::TKensaku_2_F(QWidget* owner)
-    : KelporaWindow(owner, {"Kensaku_2_F", QStringLiteral("検索"), {350, 150}, WindowSpec::Placement::Owner})
+    : KelporaWindow(owner, {"Kensaku_2_F", QStringLiteral("検索"), {350, 150}, WindowTraits::Placement::Owner})
 {
     Label_Serch = kit::label(this, "Label_Serch", QString(), {24, 16, 302, 20});
     CBox_Serch = kit::comboBox(this, "CBox_Serch", {24, 44, 302, 26});

@@ -1,4 +1,4 @@
-#include "Kensaku_F.h"
+#include "browser/Kensaku_F.h"
 
 #include "app/Controls.h"
 #include "app/ErrorHandler.h"

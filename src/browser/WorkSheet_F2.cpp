@@ -1,8 +1,8 @@
-#include "WorkSheet_F2.h"
+#include "browser/WorkSheet_F2.h"
 
-#include "Fishdata_F.h"
 #include "app/Controls.h"
 #include "app/ErrorHandler.h"
+#include "browser/Fishdata_F.h"
 #include "core/ResultSetModel.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
@@ -14,10 +14,10 @@
 
 TWorkSheetF2* WorkSheetF2 = nullptr;
 
-using kelpora::WindowSpec;
+using kelpora::WindowTraits;
 
 TWorkSheetF2::TWorkSheetF2(QWidget* owner)
-    : KelporaWindow(owner, {"WorkSheetF2", QStringLiteral("釣果記録"), {810, 600}, WindowSpec::Placement::Owner})
+    : KelporaWindow(owner, {"WorkSheetF2", QStringLiteral("釣果記録"), {810, 600}, WindowTraits::Placement::Owner})
 {
     QFrame* panel = kelpora::kit::panel(this, nullptr, {0, 0, 810, 49});
     Btn_Close = kelpora::kit::button(panel, "Btn_Close", QStringLiteral("戻　る"), {12, 9, 96, 31});

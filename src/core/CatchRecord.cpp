@@ -1,4 +1,4 @@
-#include "CatchRecord.h"
+#include "core/CatchRecord.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
-#include "DM_1.h"
+#include "core/DM_1.h"
 
-#include "Error.h"
-#include "Seams.h"
-#include "SqlQuery.h"
+#include "core/Error.h"
+#include "core/Seams.h"
+#include "core/SqlQuery.h"
 
 #include <QDir>
 

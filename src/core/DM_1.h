@@ -1,7 +1,7 @@
 #pragma once
 
-#include "IBDatabase.h"
-#include "IBTransaction.h"
+#include "core/IBDatabase.h"
+#include "core/IBTransaction.h"
 
 #include <QString>
 

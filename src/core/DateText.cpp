@@ -1,4 +1,4 @@
-#include "DateText.h"
+#include "core/DateText.h"
 
 #include <QRegularExpression>
 

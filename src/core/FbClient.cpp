@@ -1,6 +1,6 @@
-#include "FbClient.h"
+#include "core/FbClient.h"
 
-#include "Error.h"
+#include "core/Error.h"
 
 #include <array>
 #include <cerrno>

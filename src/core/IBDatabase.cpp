@@ -1,7 +1,7 @@
-#include "IBDatabase.h"
+#include "core/IBDatabase.h"
 
-#include "FbClient.h"
-#include "IBTransaction.h"
+#include "core/FbClient.h"
+#include "core/IBTransaction.h"
 
 #include <QFile>
 

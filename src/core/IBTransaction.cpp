@@ -1,7 +1,7 @@
-#include "IBTransaction.h"
+#include "core/IBTransaction.h"
 
-#include "FbClient.h"
-#include "IBDatabase.h"
+#include "core/FbClient.h"
+#include "core/IBDatabase.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "NamedParams.h"
+#include "core/NamedParams.h"
 
 namespace kelpora {
 

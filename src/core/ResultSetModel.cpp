@@ -1,6 +1,6 @@
-#include "ResultSetModel.h"
+#include "core/ResultSetModel.h"
 
-#include "SqlQuery.h"
+#include "core/SqlQuery.h"
 
 namespace kelpora {
 

@@ -1,4 +1,4 @@
-#include "RowStore.h"
+#include "core/RowStore.h"
 
 #include <cstdlib>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "Seams.h"
+#include "core/Seams.h"
 
 #include <cstdio>
 

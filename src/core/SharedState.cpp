@@ -1,4 +1,4 @@
-#include "SharedState.h"
+#include "core/SharedState.h"
 
 QString Mode_Flg;
 int ShioZu_Flag = 0;

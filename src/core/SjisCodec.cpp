@@ -1,6 +1,6 @@
-#include "SjisCodec.h"
+#include "core/SjisCodec.h"
 
-#include "Error.h"
+#include "core/Error.h"
 
 #include <QList>
 

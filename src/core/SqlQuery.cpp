@@ -1,12 +1,12 @@
-#include "SqlQuery.h"
+#include "core/SqlQuery.h"
 
-#include "Error.h"
-#include "FbClient.h"
-#include "IBDatabase.h"
-#include "IBTransaction.h"
-#include "NamedParams.h"
-#include "RowStore.h"
-#include "SjisCodec.h"
+#include "core/Error.h"
+#include "core/FbClient.h"
+#include "core/IBDatabase.h"
+#include "core/IBTransaction.h"
+#include "core/NamedParams.h"
+#include "core/RowStore.h"
+#include "core/SjisCodec.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "TideValues.h"
+#include "core/TideValues.h"
 
 #include <QRegularExpression>
 

@@ -16,7 +16,7 @@
 TData_Sel* Data_Sel = nullptr;
 
 namespace kit = kelpora::kit;
-using kelpora::WindowSpec;
+using kelpora::WindowTraits;
 
 namespace {
 
@@ -51,7 +51,7 @@ QStringList TData_Sel::queryLines(const QString& kind)
 }
 
 TData_Sel::TData_Sel(QWidget* owner)
-    : KelporaWindow(owner, {"Data_Sel", QStringLiteral("選択してください"), {341, 296}, WindowSpec::Placement::Owner})
+    : KelporaWindow(owner, {"Data_Sel", QStringLiteral("選択してください"), {341, 296}, WindowTraits::Placement::Owner})
 {
     IBSQL = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL->setObjectName(QStringLiteral("IBSQL"));

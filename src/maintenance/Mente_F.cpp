@@ -1,4 +1,4 @@
-#include "Mente_F.h"
+#include "maintenance/Mente_F.h"
 
 #include "app/Controls.h"
 #include "app/ErrorHandler.h"

@@ -51,8 +51,8 @@ QStringList TFish_Chizu_InF::updateLines()
 
 TFish_Chizu_InF::TFish_Chizu_InF(QWidget* owner)
     : KelporaWindow(owner,
-        {"Fish_Chizu_InF", QStringLiteral("地図・仕掛け"), {kWidth, kHeight}, kelpora::WindowSpec::Placement::Owner,
-            kelpora::WindowSpec::Sizing::Resizable, kelpora::WindowSpec::TitleButtons::None, {kWidth, kHeight}})
+        {"Fish_Chizu_InF", QStringLiteral("地図・仕掛け"), {kWidth, kHeight}, kelpora::WindowTraits::Placement::Owner,
+            kelpora::WindowTraits::Sizing::Resizable, kelpora::WindowTraits::TitleButtons::None, {kWidth, kHeight}})
 {
     IBSQL_UP = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL_UP->setObjectName(QStringLiteral("IBSQL_UP"));

@@ -271,15 +271,15 @@ struct MemoryDestination {
     size_t used;
 };
 
-constexpr size_t InitialOutput = 64 * 1024;
+constexpr size_t kInitialOutput = 64 * 1024;
 
 void destInit(j_compress_ptr cinfo)
 {
     auto* dest = reinterpret_cast<MemoryDestination*>(cinfo->dest);
-    dest->buffer = static_cast<unsigned char*>(std::malloc(InitialOutput));
+    dest->buffer = static_cast<unsigned char*>(std::malloc(kInitialOutput));
     if (!dest->buffer)
         ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 1);
-    dest->capacity = InitialOutput;
+    dest->capacity = kInitialOutput;
     dest->used = 0;
     dest->pub.next_output_byte = dest->buffer;
     dest->pub.free_in_buffer = dest->capacity;

@@ -17,7 +17,7 @@
 TMapF* MapF = nullptr;
 
 using kelpora::ImageArea;
-using kelpora::WindowSpec;
+using kelpora::WindowTraits;
 namespace kit = kelpora::kit;
 
 namespace {
@@ -33,8 +33,8 @@ constexpr QSize kClient(672, 631);
 // than it opens.
 TMapF::TMapF(QWidget* owner)
     : KelporaWindow(owner,
-        {"MapF", QStringLiteral("地図"), kClient, WindowSpec::Placement::Owner, WindowSpec::Sizing::Resizable,
-            WindowSpec::TitleButtons::None, kClient})
+        {"MapF", QStringLiteral("地図"), kClient, WindowTraits::Placement::Owner, WindowTraits::Sizing::Resizable,
+            WindowTraits::TitleButtons::None, kClient})
 {
     Panel1 = kit::panel(this, "Panel1", {0, 0, kClient.width(), kPanelHeight});
     Label1 = kit::label(Panel1, "Label1", QStringLiteral("地図の詳細表示"), {12, 8, 240, 25}, {16, true, {}});

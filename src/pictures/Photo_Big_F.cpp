@@ -10,9 +10,9 @@
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
 #include "pictures/ImageArea.h"
+#include "pictures/Photo_F.h"
 #include "pictures/PictureCache.h"
 #include "pictures/PictureStore.h"
-#include "pictures/Photo_F.h"
 #include "pictures/RecordPictures.h"
 
 #include <QFrame>
@@ -53,8 +53,8 @@ QStringList TPhoto_BigF::readLines()
 TPhoto_BigF::TPhoto_BigF(QWidget* owner)
     : KelporaWindow(owner,
         {"Photo_BigF", QStringLiteral("拡大写真　ダブルクリックすると拡大します"), {955, 683},
-            kelpora::WindowSpec::Placement::Screen, kelpora::WindowSpec::Sizing::FixedHeight,
-            kelpora::WindowSpec::TitleButtons::Close})
+            kelpora::WindowTraits::Placement::Screen, kelpora::WindowTraits::Sizing::FixedHeight,
+            kelpora::WindowTraits::TitleButtons::Close})
 {
     IBSQL_Photo = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL_Photo->setObjectName(QStringLiteral("IBSQL_Photo"));

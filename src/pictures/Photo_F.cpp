@@ -8,8 +8,8 @@
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
 #include "pictures/ImageArea.h"
-#include "pictures/PictureStore.h"
 #include "pictures/Photo_Big_F.h"
+#include "pictures/PictureStore.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -71,7 +71,7 @@ QString TPhotoF::writeStatement(int slot)
 }
 
 TPhotoF::TPhotoF(QWidget* owner)
-    : KelporaWindow(owner, {"PhotoF", QStringLiteral("写真"), {800, 561}, kelpora::WindowSpec::Placement::Owner})
+    : KelporaWindow(owner, {"PhotoF", QStringLiteral("写真"), {800, 561}, kelpora::WindowTraits::Placement::Owner})
 {
     IBSQL_Data = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL_Data->setObjectName(QStringLiteral("IBSQL_Data"));

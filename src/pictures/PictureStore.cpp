@@ -55,27 +55,27 @@ struct BmpHeader {
 
 BmpHeader readBmpHeader(const QByteArray& bytes)
 {
-    constexpr qsizetype FileHeader = 14;
-    if (bytes.size() < FileHeader + 4 || !looksLikeBmp(bytes))
+    constexpr qsizetype kFileHeader = 14;
+    if (bytes.size() < kFileHeader + 4 || !looksLikeBmp(bytes))
         throw notBmp();
     BmpHeader header;
     header.pixelsAt = readLe32(bytes, 10);
-    const quint32 infoSize = readLe32(bytes, FileHeader);
+    const quint32 infoSize = readLe32(bytes, kFileHeader);
     if (infoSize == 12) { // OS/2 BITMAPCOREHEADER: 16-bit sides
-        if (bytes.size() < FileHeader + 12)
+        if (bytes.size() < kFileHeader + 12)
             throw notBmp();
         header.width = readLe16(bytes, 18);
         header.height = readLe16(bytes, 20);
         header.bitsPerPixel = readLe16(bytes, 24);
     } else if (infoSize >= 16) { // BITMAPINFOHEADER and its successors
-        if (bytes.size() < FileHeader + 16)
+        if (bytes.size() < kFileHeader + 16)
             throw notBmp();
         header.width = qint32(readLe32(bytes, 18));
         header.height = qint32(readLe32(bytes, 22));
         if (header.height < 0)
             header.height = -header.height; // top-down rows; qint64 so INT_MIN cannot overflow
         header.bitsPerPixel = readLe16(bytes, 28);
-        if (infoSize >= 20 && bytes.size() >= FileHeader + 20)
+        if (infoSize >= 20 && bytes.size() >= kFileHeader + 20)
             header.compression = readLe32(bytes, 30);
     } else {
         throw notBmp();

@@ -28,7 +28,7 @@ using kelpora::ImageArea;
 using kelpora::Picture;
 using kelpora::PictureStore;
 using kelpora::Shape;
-using kelpora::WindowSpec;
+using kelpora::WindowTraits;
 namespace kit = kelpora::kit;
 
 namespace {
@@ -89,8 +89,8 @@ QString TNew_Shio_InF::updateSql()
 
 TNew_Shio_InF::TNew_Shio_InF(QWidget* owner)
     : KelporaWindow(owner,
-        {"New_Shio_InF", QStringLiteral("潮位 New"), {kDesignedWidth, 523}, WindowSpec::Placement::Owner,
-            WindowSpec::Sizing::Resizable, WindowSpec::TitleButtons::None, {700, 560}})
+        {"New_Shio_InF", QStringLiteral("潮位 New"), {kDesignedWidth, 523}, WindowTraits::Placement::Owner,
+            WindowTraits::Sizing::Resizable, WindowTraits::TitleButtons::None, {700, 560}})
 {
     kit::setFont(this, {16, true, {}});
     IBSQL = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);

@@ -25,7 +25,7 @@ using kelpora::ImageArea;
 using kelpora::Picture;
 using kelpora::PictureStore;
 using kelpora::Shape;
-using kelpora::WindowSpec;
+using kelpora::WindowTraits;
 namespace kit = kelpora::kit;
 
 namespace {
@@ -56,8 +56,8 @@ QString TShio_NewF::readSql()
 
 TShio_NewF::TShio_NewF(QWidget* owner)
     : KelporaWindow(owner,
-        {"Shio_NewF", QStringLiteral("潮位"), {535, 563}, WindowSpec::Placement::Owner, WindowSpec::Sizing::Resizable,
-            WindowSpec::TitleButtons::None, {550, 600}})
+        {"Shio_NewF", QStringLiteral("潮位"), {535, 563}, WindowTraits::Placement::Owner,
+            WindowTraits::Sizing::Resizable, WindowTraits::TitleButtons::None, {550, 600}})
 {
     IBSQL = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL->setObjectName(QStringLiteral("IBSQL"));
