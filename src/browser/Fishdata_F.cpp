@@ -384,7 +384,7 @@ void TFishdataF::DisplayRoutine()
 {
     ClearRoutine();
     m_ahead->stop();
-    m_pictures->begin(m_pictureCache);
+    const kelpora::RecordPictures::Handout handout(*m_pictures, m_pictureCache);
     m_shownRow = -1;
     // A book that could not be read shows as an empty one: record number 0, no fields.
     if (!hasRecord()) {
@@ -393,7 +393,6 @@ void TFishdataF::DisplayRoutine()
         Chizu_Flag = 0;
         for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
             photo->clear();
-        m_pictures->end();
         return;
     }
     kit::display(*this, fields(), *IBSQL_2, m_readBack);
@@ -403,13 +402,7 @@ void TFishdataF::DisplayRoutine()
     for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
         photo->clear();
     showFieldsNow();
-    try {
-        showPictures();
-    } catch (...) {
-        m_pictures->end();
-        throw;
-    }
-    m_pictures->end();
+    showPictures();
 }
 
 // Every area holds its picture, the stored bytes, when this returns, so the editors that

@@ -125,14 +125,8 @@ void TPhoto_BigF::LoadPhotos()
 {
     for (ImageArea* image : m_images)
         image->clear();
-    m_photos->begin(FishdataF ? FishdataF->pictureCache() : nullptr);
-    try {
-        readPhotos();
-    } catch (...) {
-        m_photos->end();
-        throw;
-    }
-    m_photos->end();
+    const kelpora::RecordPictures::Handout handout(*m_photos, FishdataF ? FishdataF->pictureCache() : nullptr);
+    readPhotos();
 }
 
 bool TPhoto_BigF::picturesPending() const

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace kelpora {
 
@@ -47,6 +48,23 @@ public:
     // Every picture of the record is handed out. Once all are drawn, failures are told
     // and allShown() follows, from the event loop.
     void end();
+
+    // One record's pictures being handed out: begin() now and end() however the scope is
+    // left, so that when the database fails halfway the pictures already handed out still
+    // settle.
+    class Handout {
+    public:
+        explicit Handout(RecordPictures& pictures, std::shared_ptr<PictureCache> cache = nullptr) : m_pictures(pictures)
+        {
+            m_pictures.begin(std::move(cache));
+        }
+        ~Handout() { m_pictures.end(); }
+        Handout(const Handout&) = delete;
+        Handout& operator=(const Handout&) = delete;
+
+    private:
+        RecordPictures& m_pictures;
+    };
 
     // Pixels of this record still on their way.
     bool pending() const;
