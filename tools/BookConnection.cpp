@@ -10,8 +10,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <firebird/Interface.h>
-
 namespace kelpora::tools {
 
 BookConnection::BookConnection(const QString& path)
@@ -24,7 +22,7 @@ BookConnection::BookConnection(const QString& path)
     try {
         m_db.open();
     } catch (const DbError& e) {
-        if (e.hasCode(isc_already_opened))
+        if (e.cause() == DbError::Cause::BookInUse)
             throw BookInUseError(inUseMessage(m_path));
         throw;
     }

@@ -2,10 +2,7 @@
 
 #include <QString>
 
-#include <algorithm>
 #include <stdexcept>
-#include <utility>
-#include <vector>
 
 namespace kelpora {
 
@@ -20,25 +17,18 @@ private:
     QString m_text;
 };
 
-// Carries the client's error codes as well, for the few callers that must tell one
-// failure from another (a file held by another process, say) without parsing text.
+// A failure of the database client, with what it says of the book itself.
 class DbError : public Error {
 public:
     // What went wrong with the book itself, when the client's codes tell it; the user
     // is told in Japanese above the client's own English text.
     enum class Cause { Other, NoBook, NotABook, NoPermission, BookInUse };
 
-    explicit DbError(const QString& text, Cause cause = Cause::Other, std::vector<long> codes = {})
-        : Error(text), m_cause(cause), m_codes(std::move(codes))
-    { }
+    explicit DbError(const QString& text, Cause cause = Cause::Other) : Error(text), m_cause(cause) { }
     Cause cause() const noexcept { return m_cause; }
-    // The client's error codes, for callers that must tell one failure from another.
-    const std::vector<long>& codes() const noexcept { return m_codes; }
-    bool hasCode(long code) const { return std::find(m_codes.begin(), m_codes.end(), code) != m_codes.end(); }
 
 private:
     Cause m_cause;
-    std::vector<long> m_codes;
 };
 
 class EncodingError : public Error {

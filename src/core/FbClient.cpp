@@ -69,20 +69,9 @@ DbError::Cause causeOf(const intptr_t* v)
 
 } // namespace
 
-std::vector<long> errorCodes(Firebird::IStatus* status)
-{
-    std::vector<long> codes;
-    const intptr_t* v = status->getErrors();
-    // The vector is (argument kind, value) pairs; only the error codes are kept.
-    for (; v && v[0] != isc_arg_end; v += 2)
-        if (v[0] == isc_arg_gds)
-            codes.push_back(long(v[1]));
-    return codes;
-}
-
 void rethrow(const Firebird::FbException& e)
 {
-    throw DbError(formatStatus(e.getStatus()), causeOf(e.getStatus()->getErrors()), errorCodes(e.getStatus()));
+    throw DbError(formatStatus(e.getStatus()), causeOf(e.getStatus()->getErrors()));
 }
 
 Status::Status() : m_wrapper(master()->getStatus())

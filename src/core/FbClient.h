@@ -6,7 +6,6 @@
 
 #include <memory>
 #include <utility>
-#include <vector>
 
 // Thin ownership and error plumbing over the Firebird OO API.
 namespace kelpora::fb {
@@ -16,8 +15,6 @@ Firebird::IUtil* util();
 
 // The client's own message text for a status vector.
 QString formatStatus(Firebird::IStatus* status);
-// The error codes (isc_...) of a status vector, outermost first.
-std::vector<long> errorCodes(Firebird::IStatus* status);
 
 template <class T> struct Releaser {
     void operator()(T* p) const noexcept
