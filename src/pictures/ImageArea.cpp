@@ -127,11 +127,6 @@ QString ImageArea::prepare()
     return m_error;
 }
 
-ImageArea::Decoding ImageArea::decoding() const noexcept
-{
-    return m_decoding;
-}
-
 void ImageArea::setDecoding(Decoding decoding)
 {
     m_decoding = decoding;

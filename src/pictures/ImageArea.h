@@ -47,7 +47,6 @@ public:
         WhenPainted, // by the paint itself, on this thread
         InBackground, // on Qt's thread pool; the area paints nothing until they arrive
     };
-    Decoding decoding() const noexcept;
     void setDecoding(Decoding decoding);
 
     // Builds what paintEvent draws, now. Returns the decode error text, empty when fine.

@@ -38,11 +38,6 @@ void PictureCache::follow()
     m_readAt = now;
 }
 
-void PictureCache::clear()
-{
-    m_entries.clear();
-}
-
 quint64 PictureCache::readAt() const noexcept
 {
     return m_readAt;
@@ -73,14 +68,20 @@ PictureCache::Stored PictureCache::read(const SqlQuery& query, const QString& co
     follow();
     if (const Stored* kept = stored(key))
         return *kept;
+    const Stored fresh = readFresh(query, column, key.rule);
+    keep(key, fresh, m_readAt);
+    return fresh;
+}
+
+PictureCache::Stored PictureCache::readFresh(const SqlQuery& query, const QString& column, ReadRule rule)
+{
     const QByteArray bytes = query.fieldBlob(column); // a database failure is not the picture's
     Stored fresh;
     try {
-        fresh.picture = PictureStore::fromBytes(bytes, key.rule);
+        fresh.picture = PictureStore::fromBytes(bytes, rule);
     } catch (const Error& e) {
         fresh.error = e.text();
     }
-    keep(key, fresh, m_readAt);
     return fresh;
 }
 

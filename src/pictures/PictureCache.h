@@ -56,7 +56,6 @@ public:
 
     // Forgets everything when the database may have changed since the last look.
     void follow();
-    void clear();
 
     // The change count what is kept now belongs to; results read or decoded under another
     // are refused.
@@ -69,6 +68,8 @@ public:
     // The column of the current row as a picture, kept or read now (and then noted). A
     // database failure is thrown; bytes that are no picture come back as the error.
     Stored read(const SqlQuery& query, const QString& column, const Key& key);
+    // The same, read now and kept nowhere.
+    static Stored readFresh(const SqlQuery& query, const QString& column, ReadRule rule);
 
     // The picture as kept; nullptr unless it is a bitmap or a failure, which are kept whole.
     // Looking one up makes it the most recently used.

@@ -96,35 +96,6 @@ QFuture<PictureDecoder::Prepared> PictureDecoder::prepare(
         .spawn();
 }
 
-QList<QFuture<PictureDecoder::Result>> PictureDecoder::startAll(const QList<Job>& jobs, QThreadPool* pool)
-{
-    QList<QFuture<Result>> futures;
-    futures.reserve(jobs.size());
-    for (const Job& job : jobs)
-        futures.append(start(job.picture, job.target, pool));
-    return futures;
-}
-
-void PictureDecoder::waitForAll(const QList<QFuture<Result>>& futures)
-{
-    for (auto at = futures.crbegin(); at != futures.crend(); ++at) {
-        QFuture<Result> future = *at; // another handle on the same job
-        if (future.isValid())
-            future.waitForFinished();
-    }
-}
-
-QList<PictureDecoder::Result> PictureDecoder::renderAll(const QList<Job>& jobs)
-{
-    const QList<QFuture<Result>> futures = startAll(jobs);
-    waitForAll(futures);
-    QList<Result> results;
-    results.reserve(futures.size());
-    for (const QFuture<Result>& future : futures)
-        results.append(future.result());
-    return results;
-}
-
 QFuture<PictureDecoder::Prepared> PictureDecoder::prepare(
     const Picture& picture, const QSize& target, Priority priority, QThreadPool* pool)
 {

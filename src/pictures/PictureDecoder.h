@@ -5,7 +5,6 @@
 
 #include <QFuture>
 #include <QImage>
-#include <QList>
 #include <QSize>
 #include <QString>
 
@@ -25,11 +24,6 @@ namespace kelpora {
 class PictureDecoder {
 public:
     PictureDecoder() = delete;
-
-    struct Job {
-        Picture picture;
-        QSize target;
-    };
 
     // An image in the raster engine's own format (RGB32, so painting converts nothing),
     // or the error text and a null image. Both empty when there was nothing to draw.
@@ -70,13 +64,6 @@ public:
     // The same for a picture already read: only the drawing is made.
     static QFuture<Prepared> prepare(
         const Picture& picture, const QSize& target, Priority priority = Priority::Ahead, QThreadPool* pool = nullptr);
-    static QList<QFuture<Result>> startAll(const QList<Job>& jobs, QThreadPool* pool = nullptr);
-    // Starts them all and waits for them all: one result per job, in order.
-    static QList<Result> renderAll(const QList<Job>& jobs);
-    // Waits for them all, the last first: the workers take jobs from the front of the
-    // queue, so the waiting thread takes those none has started and decodes beside them
-    // instead of idling.
-    static void waitForAll(const QList<QFuture<Result>>& futures);
 };
 
 } // namespace kelpora

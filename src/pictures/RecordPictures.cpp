@@ -42,17 +42,8 @@ void RecordPictures::show(ImageArea* area, const SqlQuery& query, const QString&
     // Taken before reading: should the read itself change anything (the first statement
     // starts the transaction), what it gives is not kept.
     const quint64 readAt = IBTransaction::changeCount();
-    PictureCache::Stored stored;
-    if (m_cache) {
-        stored = m_cache->read(query, column, *key);
-    } else {
-        const QByteArray bytes = query.fieldBlob(column); // a database failure is not the picture's
-        try {
-            stored.picture = PictureStore::fromBytes(bytes, rule);
-        } catch (const Error& e) {
-            stored.error = e.text();
-        }
-    }
+    const PictureCache::Stored stored
+        = m_cache ? m_cache->read(query, column, *key) : PictureCache::readFresh(query, column, rule);
     if (!stored.error.isEmpty())
         fail(area, stored.error);
     else if (!stored.picture.isNull())
@@ -88,7 +79,6 @@ void RecordPictures::present(
 
 void RecordPictures::fail(ImageArea* area, const QString& error)
 {
-    area->clear();
     Shown& s = shown(area);
     s.key.reset();
     s.waiting = false;

@@ -85,14 +85,22 @@ TEST(PictureDecoder, ManyJobsAtOnceEachGetTheirOwnResult)
     for (int i = 0; i < 6; ++i)
         files << JpegCodec::encode(texture(QSize(160 + 32 * i, 120 + 8 * i)));
     const QByteArray cut = files[0].left(files[0].size() / 2);
-    QList<PictureDecoder::Job> jobs;
+    struct Job {
+        Picture picture;
+        QSize target;
+    };
+    QList<Job> jobs;
+    QList<QFuture<Result>> futures;
     for (int i = 0; i < 48; ++i) {
         // Copies of one picture share its body, and its cached pixels, across threads.
         const QByteArray& bytes = i % 7 == 6 ? cut : files[i % 6];
         jobs.append({Picture::fromJpeg(bytes), QSize(40 + i, 30 + i)});
+        futures.append(PictureDecoder::start(jobs.back().picture, jobs.back().target));
     }
 
-    const QList<Result> results = PictureDecoder::renderAll(jobs);
+    QList<Result> results;
+    for (const QFuture<Result>& future : futures)
+        results.append(future.result());
     ASSERT_EQ(results.size(), jobs.size());
     for (qsizetype i = 0; i < jobs.size(); ++i) {
         SCOPED_TRACE(i);
