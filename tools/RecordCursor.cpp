@@ -2,6 +2,7 @@
 
 #include "core/CatchRecord.h"
 #include "core/Error.h"
+#include "core/FbBlob.h"
 
 #include <QStringList>
 
@@ -20,8 +21,6 @@ struct RecordCursor::Column {
 };
 
 namespace {
-
-constexpr unsigned kSegment = 65535;
 
 QByteArray selectAllSql()
 {
@@ -144,21 +143,7 @@ QByteArray RecordCursor::readBlob(const unsigned char* id)
 {
     ISC_QUAD quad;
     std::memcpy(&quad, id, sizeof quad);
-    QByteArray out;
-    fb::call([&](ThrowStatusWrapper* st) {
-        fb::Ref<Firebird::IBlob> blob(m_attachment->openBlob(st, m_transaction, &quad, 0, nullptr));
-        std::vector<char> buffer(kSegment);
-        for (;;) {
-            unsigned got = 0;
-            const int rc = blob->getSegment(st, unsigned(buffer.size()), buffer.data(), &got);
-            if (rc != Firebird::IStatus::RESULT_OK && rc != Firebird::IStatus::RESULT_SEGMENT)
-                break;
-            out.append(buffer.data(), qsizetype(got));
-        }
-        blob->close(st);
-        (void)blob.release();
-    });
-    return out;
+    return fb::readBlob(m_attachment, m_transaction, quad);
 }
 
 } // namespace kelpora::tools
