@@ -2,13 +2,13 @@
 
 #include "app/Controls.h"
 #include "app/ErrorHandler.h"
+#include "app/RecordGrid.h"
 #include "browser/Fishdata_F.h"
 #include "core/ResultSetModel.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
 
 #include <QFrame>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
 
@@ -22,13 +22,7 @@ TWorkSheetF2::TWorkSheetF2(QWidget* owner)
     QFrame* panel = kelpora::kit::panel(this, nullptr, {0, 0, 810, 49});
     Btn_Close = kelpora::kit::button(panel, "Btn_Close", QStringLiteral("戻　る"), {12, 9, 96, 31});
 
-    DBGrid1 = new QTableView(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setGeometry(0, 49, 810, 600 - 49);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->verticalHeader()->setDefaultSectionSize(20);
+    DBGrid1 = kelpora::kit::recordGrid(this, "DBGrid1", {0, 49, 810, 600 - 49});
 
     kelpora::onEvent(Btn_Close, &QPushButton::clicked, this, &TWorkSheetF2::Btn_CloseClick);
 }
@@ -51,23 +45,8 @@ void TWorkSheetF2::FormShow()
         DBGrid1->setColumnWidth(i, widths[i]);
 
     // The grid and the browser share one current row.
-    kelpora::onEvent(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-        [&records](const QModelIndex& current) {
-            if (current.isValid())
-                records.moveTo(current.row());
-        });
-    kelpora::onEvent(&records, &kelpora::SqlQuery::currentRowChanged, this, &TWorkSheetF2::followQuery);
-    followQuery(records.currentRow());
-}
-
-void TWorkSheetF2::followQuery(int row)
-{
-    if (row < 0 || !m_model)
-        return;
-    const QModelIndex index = m_model->index(row, 0);
-    if (DBGrid1->currentIndex().row() != row)
-        DBGrid1->setCurrentIndex(index);
-    DBGrid1->scrollTo(index);
+    kelpora::kit::shareCurrentRow(DBGrid1, records);
+    kelpora::kit::showRow(DBGrid1, records.currentRow());
 }
 
 void TWorkSheetF2::Btn_CloseClick()

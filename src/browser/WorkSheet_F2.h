@@ -24,8 +24,6 @@ protected:
     void FormShow() override;
 
 private:
-    void followQuery(int row);
-
     kelpora::ResultSetModel* m_model = nullptr;
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/Controls.h"
 #include "app/ErrorHandler.h"
+#include "app/RecordGrid.h"
 #include "app/FieldTable.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
@@ -10,7 +11,6 @@
 #include "core/SqlQuery.h"
 
 #include <QFrame>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -95,34 +95,12 @@ void TMenteF::buildGrid()
         columns.push_back({QLatin1String(c.field), QString::fromUtf8(c.title)});
     m_model = new kelpora::ResultSetModel(*DS_Data, std::move(columns), this);
 
-    DBGrid_Data = new QTableView(this);
-    DBGrid_Data->setObjectName(QStringLiteral("DBGrid_Data"));
-    DBGrid_Data->setGeometry(23, 60, 753, 417);
+    DBGrid_Data = kelpora::kit::recordGrid(this, "DBGrid_Data", {23, 60, 753, 417});
     DBGrid_Data->setModel(m_model);
-    DBGrid_Data->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid_Data->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid_Data->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid_Data->verticalHeader()->setDefaultSectionSize(20);
     for (int i = 0; i < int(std::size(kColumns)); ++i)
         DBGrid_Data->setColumnWidth(i, kColumns[i].width);
 
-    // The grid and its query share one current row.
-    kelpora::onEvent(DBGrid_Data->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-        [this](const QModelIndex& current) {
-            if (current.isValid())
-                IBSQL_Data->moveTo(current.row());
-        });
-    kelpora::onEvent(IBSQL_Data, &kelpora::SqlQuery::currentRowChanged, this, &TMenteF::followQuery);
-}
-
-void TMenteF::followQuery(int row)
-{
-    if (row < 0)
-        return;
-    const QModelIndex index = m_model->index(row, 0);
-    if (DBGrid_Data->currentIndex().row() != row)
-        DBGrid_Data->setCurrentIndex(index);
-    DBGrid_Data->scrollTo(index);
+    kelpora::kit::shareCurrentRow(DBGrid_Data, *IBSQL_Data);
 }
 
 void TMenteF::FormShow()

@@ -55,7 +55,6 @@ protected:
 
 private:
     void buildGrid();
-    void followQuery(int row);
     std::optional<QString> describeRecord(qint32 code);
 
     std::unique_ptr<kelpora::DataSource> m_dataSource;
