@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 namespace kelpora::tools {
@@ -65,14 +66,7 @@ BookBackup::Result BookBackup::run(const QString& dir, const Options& options)
     const QString target = folder.newBackupPath(now);
     folder.removeLeftovers();
     const QString unfinished = target + QLatin1String(BackupFolder::kUnfinishedSuffix);
-    struct Cleanup {
-        QString path;
-        ~Cleanup()
-        {
-            if (!path.isEmpty())
-                QFile::remove(path);
-        }
-    } cleanup{unfinished};
+    auto cleanup = qScopeGuard([&unfinished] { QFile::remove(unfinished); });
 
     FirebirdService::backup(bookPath, unfinished);
     const BookComparison result = checkAgainstBook(book, unfinished, folder.path());
@@ -92,7 +86,7 @@ BookBackup::Result BookBackup::run(const QString& dir, const Options& options)
         QFile::remove(BackupCheck::pathFor(target));
         throw Error(QStringLiteral("バックアップを %1 に置けません。").arg(native(target)));
     }
-    cleanup.path.clear();
+    cleanup.dismiss();
     syncDirectory(folder.path());
     return {Outcome::Made, target, result.records, folder.prune(options.keep)};
 }

@@ -386,21 +386,19 @@ void TFishdataF::DisplayRoutine()
     m_ahead->stop();
     const kelpora::RecordPictures::Handout handout(*m_pictures, m_pictureCache);
     m_shownRow = -1;
+    // The photos go with the last record's fields, before anything is painted, so the
+    // screen never shows this record's text beside the last one's pictures.
+    for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
+        photo->clear();
     // A book that could not be read shows as an empty one: record number 0, no fields.
     if (!hasRecord()) {
         Edit_No->setText(QStringLiteral("0"));
         ShioZu_Flag = 0;
         Chizu_Flag = 0;
-        for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
-            photo->clear();
         return;
     }
     kit::display(*this, fields(), *IBSQL_2, m_readBack);
     m_shownRow = IBSQL_2->currentRow();
-    // The photos go with the last record's fields, before anything is painted, so the
-    // screen never shows this record's text beside the last one's pictures.
-    for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
-        photo->clear();
     showFieldsNow();
     showPictures();
 }

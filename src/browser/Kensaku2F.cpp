@@ -89,10 +89,7 @@ void TKensaku_2_F::fillList(const QString& column)
     IBSQL->open();
     IBSQL->first();
     CBox_Serch->clear();
-    QStringList values;
-    for (int row = 0; row < IBSQL->rowCount(); ++row)
-        if (!IBSQL->isNullAt(row, column))
-            values << IBSQL->textAt(row, column);
+    QStringList values = IBSQL->textsOf(column);
     if (values.isEmpty())
         values << noValueItem();
     CBox_Serch->addItems(values);

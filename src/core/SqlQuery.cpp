@@ -573,6 +573,16 @@ QString SqlQuery::textAt(int row, const QString& column) const
     return d->textAt(row, d->column(column));
 }
 
+QStringList SqlQuery::textsOf(const QString& column) const
+{
+    const auto& c = d->column(column);
+    QStringList texts;
+    for (int row = 0; row < rowCount(); ++row)
+        if (!d->nullAt(row, c))
+            texts << d->textAt(row, c);
+    return texts;
+}
+
 void SqlQuery::first()
 {
     moveTo(0);

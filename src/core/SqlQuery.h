@@ -68,6 +68,8 @@ public:
     // Reading any row without moving, for the grid that shares this result set.
     bool isNullAt(int row, const QString& column) const;
     QString textAt(int row, const QString& column) const;
+    // The column's text in every row, in order, the rows where it is NULL left out.
+    QStringList textsOf(const QString& column) const;
     std::optional<quint64> blobIdAt(int row, const QString& column) const;
     QByteArray blobAt(int row, const QString& column) const; // empty for NULL
 

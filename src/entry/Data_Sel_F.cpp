@@ -102,10 +102,7 @@ void TData_Sel::FormShow()
         return;
     // A NULL is no value to pick (a correction stores NULL for an empty second species,
     // and the database returns it first); an empty text is one, shown as an empty item.
-    const QString column = IBSQL->columnNames().value(0);
-    for (int row = 0; row < IBSQL->rowCount(); ++row)
-        if (!IBSQL->isNullAt(row, column))
-            ListBox1->addItem(IBSQL->textAt(row, column));
+    ListBox1->addItems(IBSQL->textsOf(IBSQL->columnNames().value(0)));
     if (ListBox1->count() > 0)
         ListBox1->setCurrentRow(0);
     ListBox1->setFocus();

@@ -28,6 +28,8 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <array>
@@ -480,11 +482,7 @@ void TFishDataIn::OpenValuePicker(QLineEdit* edit, const QString& kind)
     // One picker at a time, whatever the focus does while it is open.
     if (m_picking)
         return;
-    m_picking = true;
-    struct Done {
-        bool& picking;
-        ~Done() { picking = false; }
-    } done{m_picking};
+    const QScopedValueRollback picking(m_picking, true);
 
     edit->clear();
     Sel_Kind = kind;
@@ -657,10 +655,7 @@ void TFishDataIn::Btn_Apri_ChizuClick()
     {
         // Disabled while the program runs, so nothing is typed into a half-finished
         // entry meanwhile; enabled again on every path.
-        struct Enable {
-            QWidget* window;
-            ~Enable() { window->setEnabled(true); }
-        } enable{this};
+        const auto enable = qScopeGuard([this] { setEnabled(true); });
         setEnabled(false);
         // The clipboard is emptied only once the program really runs: a program that
         // cannot start must not cost the user what they had copied.
