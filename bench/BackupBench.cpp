@@ -4,6 +4,7 @@
 // Prints figures; checks nothing.
 
 #include "BenchBook.h"
+#include "Measure.h"
 
 #include "BackupCheck.h"
 #include "BookBackup.h"
@@ -24,7 +25,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,6 +36,7 @@
 namespace {
 
 using namespace kelpora::tools;
+using kelpora::bench::mb;
 
 struct Settings {
     int records = 20000;
@@ -46,11 +47,6 @@ struct Settings {
 double seconds(const QElapsedTimer& t)
 {
     return double(t.nsecsElapsed()) / 1e9;
-}
-
-double mb(qint64 bytes)
-{
-    return double(bytes) / (1024.0 * 1024.0);
 }
 
 qint64 treeSize(const QString& path)
@@ -64,14 +60,6 @@ qint64 treeSize(const QString& path)
     return total;
 }
 
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 // One measured step: wall and CPU time.
 struct Step {
     double wall = 0;
@@ -80,11 +68,11 @@ struct Step {
 
 Step timed(const std::function<void()>& work)
 {
-    const double cpu = cpuSeconds();
+    const double cpu = kelpora::bench::processCpuMs() / 1e3;
     QElapsedTimer t;
     t.start();
     work();
-    return {seconds(t), cpuSeconds() - cpu};
+    return {seconds(t), kelpora::bench::processCpuMs() / 1e3 - cpu};
 }
 
 void copyFile(const QString& from, const QString& to)

@@ -1,12 +1,14 @@
 #include "BareFetch.h"
+#include "Measure.h"
+
+#include "core/DM_1.h"
+#include "core/FbClient.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QtGlobal>
 #include <QStringList>
 
 #include <sys/mman.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,13 +23,6 @@ namespace {
 
 const char kSql[] = "select *  from FISH_DATA  order by CODENO  ";
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 struct Usage {
     double cpuMs;
     long faults;
@@ -35,11 +30,7 @@ struct Usage {
 
 Usage usage()
 {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return {(double(u.ru_utime.tv_sec) + double(u.ru_stime.tv_sec)) * 1e3
-            + (double(u.ru_utime.tv_usec) + double(u.ru_stime.tv_usec)) / 1e3,
-        u.ru_minflt};
+    return {processCpuMs(), minorFaults()};
 }
 
 constexpr size_t kBlock = size_t(2) << 20;
@@ -99,58 +90,46 @@ private:
 
 } // namespace
 
-BareConnection::BareConnection(const QString& path)
-    : m_master(Firebird::fb_get_master_interface()), m_status(m_master->getStatus())
+BareConnection::BareConnection(const QString& path) : m_db(TDM1::connectionParams())
 {
-    Firebird::IUtil* util = m_master->getUtilInterface();
-    Firebird::IXpbBuilder* dpb = util->getXpbBuilder(&m_status, Firebird::IXpbBuilder::DPB, nullptr, 0);
-    dpb->insertString(&m_status, isc_dpb_user_name, "zkw");
-    dpb->insertString(&m_status, isc_dpb_password, "9157");
-    dpb->insertInt(&m_status, isc_dpb_sql_dialect, 1);
-    Firebird::IProvider* provider = m_master->getDispatcher();
-    const QByteArray name = QFile::encodeName(path);
-    m_attachment = provider->attachDatabase(
-        &m_status, name.constData(), dpb->getBufferLength(&m_status), dpb->getBuffer(&m_status));
-    provider->release();
-    dpb->dispose();
+    m_db.setDatabaseName(path);
+    m_db.open();
 }
 
-BareConnection::~BareConnection()
-{
-    if (m_attachment)
-        m_attachment->detach(&m_status);
-    m_status.dispose();
-}
+BareConnection::~BareConnection() = default;
 
 size_t BareConnection::messageLength()
 {
-    Firebird::ITransaction* tr = m_attachment->startTransaction(&m_status, 0, nullptr);
-    Firebird::IStatement* stmt
-        = m_attachment->prepare(&m_status, tr, 0, kSql, 1, Firebird::IStatement::PREPARE_PREFETCH_METADATA);
-    Firebird::IMessageMetadata* meta = stmt->getOutputMetadata(&m_status);
-    const size_t length = meta->getMessageLength(&m_status);
-    meta->release();
-    stmt->free(&m_status);
-    tr->commit(&m_status);
-    return length;
+    return fb::call([&](Firebird::ThrowStatusWrapper* st) {
+        fb::Ref<Firebird::ITransaction> tr(m_db.attachment()->startTransaction(st, 0, nullptr));
+        const fb::Ref<Firebird::IStatement> stmt(
+            m_db.attachment()->prepare(st, tr.get(), 0, kSql, 1, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+        const fb::Ref<Firebird::IMessageMetadata> meta(stmt->getOutputMetadata(st));
+        const size_t length = meta->getMessageLength(st);
+        tr->commit(st);
+        (void)tr.release(); // commit() released it
+        return length;
+    });
 }
 
 int BareConnection::fetchAll(const std::function<unsigned char*(int row)>& place)
 {
-    Firebird::ITransaction* tr = m_attachment->startTransaction(&m_status, 0, nullptr);
-    Firebird::IStatement* stmt
-        = m_attachment->prepare(&m_status, tr, 0, kSql, 1, Firebird::IStatement::PREPARE_PREFETCH_METADATA);
-    Firebird::IMessageMetadata* meta = stmt->getOutputMetadata(&m_status);
-    std::vector<unsigned char> one(meta->getMessageLength(&m_status));
-    Firebird::IResultSet* cursor = stmt->openCursor(&m_status, tr, nullptr, nullptr, meta, 0);
-    int rows = 0;
-    while (cursor->fetchNext(&m_status, place ? place(rows) : one.data()) == Firebird::IStatus::RESULT_OK)
-        ++rows;
-    cursor->close(&m_status);
-    meta->release();
-    stmt->free(&m_status);
-    tr->commit(&m_status);
-    return rows;
+    return fb::call([&](Firebird::ThrowStatusWrapper* st) {
+        fb::Ref<Firebird::ITransaction> tr(m_db.attachment()->startTransaction(st, 0, nullptr));
+        const fb::Ref<Firebird::IStatement> stmt(
+            m_db.attachment()->prepare(st, tr.get(), 0, kSql, 1, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+        const fb::Ref<Firebird::IMessageMetadata> meta(stmt->getOutputMetadata(st));
+        std::vector<unsigned char> one(meta->getMessageLength(st));
+        fb::Ref<Firebird::IResultSet> cursor(stmt->openCursor(st, tr.get(), nullptr, nullptr, meta.get(), 0));
+        int rows = 0;
+        while (cursor->fetchNext(st, place ? place(rows) : one.data()) == Firebird::IStatus::RESULT_OK)
+            ++rows;
+        cursor->close(st);
+        (void)cursor.release(); // close() released it
+        tr->commit(st);
+        (void)tr.release();
+        return rows;
+    });
 }
 
 void fetchStudy(BareConnection& bare, int runs)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "core/IBDatabase.h"
 
-#include <firebird/Interface.h>
+#include <QString>
 
 #include <cstddef>
 #include <functional>
@@ -26,9 +26,7 @@ public:
     size_t messageLength();
 
 private:
-    Firebird::IMaster* m_master;
-    Firebird::ThrowStatusWrapper m_status;
-    Firebird::IAttachment* m_attachment = nullptr;
+    IBDatabase m_db;
 };
 
 // Where the time of the browser's load-all goes beside the bare fetch: the same fetch into

@@ -1,4 +1,5 @@
 #include "BenchBook.h"
+#include "Measure.h"
 
 #include "DemoData.h"
 
@@ -22,16 +23,6 @@ namespace kelpora::bench {
 namespace {
 
 using kelpora::tools::DemoPictures;
-
-double ms(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-double mb(qint64 bytes)
-{
-    return double(bytes) / (1024.0 * 1024.0);
-}
 
 QString file(const QString& dir, const char* name)
 {

@@ -6,6 +6,7 @@
 
 #include "BareFetch.h"
 #include "BenchBook.h"
+#include "Measure.h"
 #include "PaintClock.h"
 
 #include "app/KelporaApplication.h"
@@ -34,14 +35,19 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstring>
 #include <thread>
 #include <vector>
 
 namespace {
 
 using kelpora::bench::BareConnection;
+using kelpora::bench::median;
+using kelpora::bench::minorFaults;
+using kelpora::bench::ms;
 using kelpora::bench::PaintClock;
+using kelpora::bench::peakMb;
+using kelpora::bench::processCpuMs;
+using kelpora::bench::residentMb;
 
 struct Settings {
     int records = 20000;
@@ -55,57 +61,12 @@ struct Settings {
     QString yardstickDir; // set in the child that measures the yardstick
 };
 
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double ms(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
 QString list(const std::vector<double>& v)
 {
     QStringList out;
     for (double x : v)
         out << QString::number(x, 'f', 1);
     return out.join(QStringLiteral(", "));
-}
-
-// User and system time of all the process's threads, in ms: unlike the wall clock it
-// does not grow when another program takes one of the cores.
-double processCpuMs()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return (double(usage.ru_utime.tv_sec) + double(usage.ru_stime.tv_sec)) * 1e3
-        + (double(usage.ru_utime.tv_usec) + double(usage.ru_stime.tv_usec)) / 1e3;
-}
-
-qint64 statusKb(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n'))
-            if (line.startsWith(field))
-                return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
-
-double peakMb()
-{
-    return double(statusKb("VmHWM:")) / 1024;
-}
-
-double residentMb()
-{
-    return double(statusKb("VmRSS:")) / 1024;
 }
 
 // Nothing may wait for a person; errors are counted and shown once at the end.
@@ -237,8 +198,8 @@ public:
         }
         return 0;
     }
-    double median() const { return ::median(m_ms); }
-    double screenMedian() const { return ::median(m_screen); }
+    double median() const { return kelpora::bench::median(m_ms); }
+    double screenMedian() const { return kelpora::bench::median(m_screen); }
     const std::vector<double>& all() const { return m_ms; }
 
 private:
@@ -305,13 +266,6 @@ Opens measureOpens(const Settings& s, BareConnection& bare)
             throw kelpora::Error(QStringLiteral("expected %1 rows").arg(s.records));
     }
     return o;
-}
-
-long minorFaults()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_minflt;
 }
 
 // Where an opening goes, measured on one window by its routines: the first in the process
@@ -604,11 +558,6 @@ int main(int argc, char** argv)
         return s.buildDir.isEmpty() ? measure(s) : buildBook(s);
     } catch (const kelpora::Error& e) {
         std::fprintf(stderr, "kelpora-bench-browser: %s\n", qPrintable(e.text()));
-        return 1;
-    } catch (const Firebird::FbException& e) {
-        char text[1024];
-        Firebird::fb_get_master_interface()->getUtilInterface()->formatStatus(text, sizeof text, e.getStatus());
-        std::fprintf(stderr, "kelpora-bench-browser: %s\n", qPrintable(QString::fromLocal8Bit(text)));
         return 1;
     }
 }
