@@ -20,11 +20,6 @@ namespace kelpora::tools {
 
 namespace {
 
-QString native(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 // Restores the backup beside itself and lays it next to the book. The book is held
 // all the while, so nothing can change it between the backup and the comparison.
 BookComparison checkAgainstBook(BookConnection& book, const QString& backup, const QString& folder)
@@ -32,7 +27,7 @@ BookComparison checkAgainstBook(BookConnection& book, const QString& backup, con
     QTemporaryDir scratch(
         QDir(folder).filePath(QLatin1String(BackupFolder::kCheckFolderPrefix) + QStringLiteral("XXXXXX")));
     if (!scratch.isValid())
-        throw Error(QStringLiteral("検査用の一時フォルダを %1 に作れません。").arg(native(folder)));
+        throw Error(QStringLiteral("検査用の一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(folder)));
     const QString restored = scratch.filePath(QLatin1String(TDM1::kFileName));
     try {
         FirebirdService::restore(backup, restored);
@@ -84,7 +79,7 @@ BookBackup::Result BookBackup::run(const QString& dir, const Options& options)
     check.write(BackupCheck::pathFor(target));
     if (!QFile::rename(unfinished, target)) {
         QFile::remove(BackupCheck::pathFor(target));
-        throw Error(QStringLiteral("バックアップを %1 に置けません。").arg(native(target)));
+        throw Error(QStringLiteral("バックアップを %1 に置けません。").arg(QDir::toNativeSeparators(target)));
     }
     cleanup.dismiss();
     syncDirectory(folder.path());

@@ -23,15 +23,10 @@ namespace kelpora::tools {
 
 namespace {
 
-QString native(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 Error unreadable(const QString& backup, const QString& why)
 {
     return Error(QStringLiteral("%1 は釣果記録のバックアップとして使えません（%2）。釣果記録は元のままです。")
-                     .arg(native(backup), why));
+                     .arg(QDir::toNativeSeparators(backup), why));
 }
 
 // Restores into restored and checks the result; throws Error saying why it is no good.
@@ -80,10 +75,10 @@ QString replacedName(const QDir& dir)
 BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPath)
 {
     if (!QFileInfo(backup).isFile())
-        throw Error(QStringLiteral("バックアップファイル %1 がありません。").arg(native(backup)));
+        throw Error(QStringLiteral("バックアップファイル %1 がありません。").arg(QDir::toNativeSeparators(backup)));
     const QDir dir(QFileInfo(dirPath).absoluteFilePath());
     if (!dir.exists() && !QDir().mkpath(dir.path()))
-        throw Error(QStringLiteral("フォルダ %1 を作れません。").arg(native(dir.path())));
+        throw Error(QStringLiteral("フォルダ %1 を作れません。").arg(QDir::toNativeSeparators(dir.path())));
     Result result;
     result.book = dir.absoluteFilePath(QLatin1String(TDM1::kFileName));
 
@@ -108,7 +103,7 @@ BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPa
 
     QTemporaryDir scratch(dir.absoluteFilePath(QStringLiteral(".restore-XXXXXX")));
     if (!scratch.isValid())
-        throw Error(QStringLiteral("一時フォルダを %1 に作れません。").arg(native(dir.path())));
+        throw Error(QStringLiteral("一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(dir.path())));
     const QString restored = scratch.filePath(QLatin1String(TDM1::kFileName));
     result.records = restoreAndCheck(backup, restored, check);
     syncFile(restored);
@@ -117,13 +112,13 @@ BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPa
         result.replaced = replacedName(dir);
         if (!QFile::rename(result.book, result.replaced))
             throw Error(QStringLiteral("%1 を %2 に移せません。釣果記録は元のままです。")
-                            .arg(native(result.book), native(result.replaced)));
+                            .arg(QDir::toNativeSeparators(result.book), QDir::toNativeSeparators(result.replaced)));
     }
     if (!QFile::rename(restored, result.book)) {
         if (hadBook)
             QFile::rename(result.replaced, result.book);
-        throw Error(
-            QStringLiteral("復元した釣果記録を %1 に置けません。釣果記録は元のままです。").arg(native(result.book)));
+        throw Error(QStringLiteral("復元した釣果記録を %1 に置けません。釣果記録は元のままです。")
+                        .arg(QDir::toNativeSeparators(result.book)));
     }
     syncDirectory(dir.path());
     return result;

@@ -18,16 +18,11 @@ namespace kelpora::tools {
 
 namespace {
 
-QString native(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     if (!f.open(QIODevice::NewOnly) || f.write(bytes) != bytes.size() || !f.flush())
-        throw Error(QStringLiteral("%1 を書けません: %2").arg(native(path), f.errorString()));
+        throw Error(QStringLiteral("%1 を書けません: %2").arg(QDir::toNativeSeparators(path), f.errorString()));
 }
 
 class Exporter {
@@ -78,18 +73,20 @@ public:
     void open()
     {
         if (!QDir().mkdir(m_pictures))
-            throw Error(QStringLiteral("写真のフォルダ %1 を作れません。").arg(native(m_pictures)));
+            throw Error(QStringLiteral("写真のフォルダ %1 を作れません。").arg(QDir::toNativeSeparators(m_pictures)));
         m_madePictures = true;
         m_file.setFileName(m_csv);
         if (!m_file.open(QIODevice::WriteOnly))
-            throw Error(QStringLiteral("%1 を書けません: %2").arg(native(m_csv), m_file.errorString()));
+            throw Error(
+                QStringLiteral("%1 を書けません: %2").arg(QDir::toNativeSeparators(m_csv), m_file.errorString()));
     }
 
     void finish()
     {
         m_file.write(m_out.take());
         if (!m_file.commit())
-            throw Error(QStringLiteral("%1 を書けません: %2").arg(native(m_csv), m_file.errorString()));
+            throw Error(
+                QStringLiteral("%1 を書けません: %2").arg(QDir::toNativeSeparators(m_csv), m_file.errorString()));
         m_madePictures = false;
         m_result.picturesDir = m_pictures;
     }
@@ -149,11 +146,11 @@ CsvExport::Result CsvExport::run(const QString& dir, const QString& csvPath)
     const QString csv = QFileInfo(csvPath).absoluteFilePath();
     const QString pictures = QFileInfo(csv).dir().absoluteFilePath(picturesDirName(csv));
     if (!QFileInfo(csv).dir().exists())
-        throw Error(
-            QStringLiteral("書き出し先のフォルダ %1 がありません。").arg(native(QFileInfo(csv).absolutePath())));
+        throw Error(QStringLiteral("書き出し先のフォルダ %1 がありません。")
+                        .arg(QDir::toNativeSeparators(QFileInfo(csv).absolutePath())));
     for (const QString& path : {csv, pictures})
         if (QFileInfo::exists(path))
-            throw Error(QStringLiteral("%1 は既に存在します。上書きはしません。").arg(native(path)));
+            throw Error(QStringLiteral("%1 は既に存在します。上書きはしません。").arg(QDir::toNativeSeparators(path)));
 
     BookConnection book(QDir(dir).absoluteFilePath(QLatin1String(TDM1::kFileName)));
     RecordCursor cursor(book.attachment(), book.transaction());

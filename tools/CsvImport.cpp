@@ -25,11 +25,6 @@ namespace kelpora::tools {
 
 namespace {
 
-QString native(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 // A fault on one line of the CSV; the caller adds the file name.
 struct LineError {
     int line;
@@ -150,15 +145,17 @@ private:
         const QString path = m_csvDir.absoluteFilePath(relative);
         QFile f(path);
         if (!QFileInfo(path).isFile())
-            fail(c, QStringLiteral("写真のファイル %1 がありません").arg(native(path)));
+            fail(c, QStringLiteral("写真のファイル %1 がありません").arg(QDir::toNativeSeparators(path)));
         if (!m_q) {
             if (!QFileInfo(path).isReadable())
-                fail(c, QStringLiteral("写真のファイル %1 を読めません").arg(native(path)));
+                fail(c, QStringLiteral("写真のファイル %1 を読めません").arg(QDir::toNativeSeparators(path)));
             ++m_pictures;
             return {};
         }
         if (!f.open(QIODevice::ReadOnly))
-            fail(c, QStringLiteral("写真のファイル %1 を読めません: %2").arg(native(path), f.errorString()));
+            fail(c,
+                QStringLiteral("写真のファイル %1 を読めません: %2")
+                    .arg(QDir::toNativeSeparators(path), f.errorString()));
         const QByteArray bytes = f.readAll();
         m_pictureBytes += bytes.size();
         ++m_pictures;
@@ -246,44 +243,46 @@ CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
     Result result;
     result.book = dir.absoluteFilePath(QLatin1String(TDM1::kFileName));
     if (QFileInfo::exists(result.book))
-        throw Error(QStringLiteral("%1 は既に存在します。上書きはしません。").arg(native(result.book)));
+        throw Error(
+            QStringLiteral("%1 は既に存在します。上書きはしません。").arg(QDir::toNativeSeparators(result.book)));
     QFile file(csvPath);
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("%1 を読めません: %2").arg(native(csvPath), file.errorString()));
+        throw Error(QStringLiteral("%1 を読めません: %2").arg(QDir::toNativeSeparators(csvPath), file.errorString()));
     const QByteArray csv = file.readAll();
     file.close();
     const QDir csvDir = QFileInfo(csvPath).absoluteDir();
 
     const bool madeDir = !dir.exists();
     if (madeDir && !QDir().mkpath(dir.path()))
-        throw Error(QStringLiteral("フォルダ %1 を作れません。").arg(native(dir.path())));
+        throw Error(QStringLiteral("フォルダ %1 を作れません。").arg(QDir::toNativeSeparators(dir.path())));
     try {
         check(csv, csvDir);
         // Built under a temporary name and moved into place whole: a failed or
         // interrupted import never leaves a half-filled book where the application looks.
         QTemporaryDir scratch(dir.absoluteFilePath(QStringLiteral(".import-XXXXXX")));
         if (!scratch.isValid())
-            throw Error(QStringLiteral("一時フォルダを %1 に作れません。").arg(native(dir.path())));
+            throw Error(QStringLiteral("一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(dir.path())));
         const QString building = scratch.filePath(QLatin1String(TDM1::kFileName));
         createCatchDatabase(building, false);
         result.records = fill(building, csv, csvDir, result.pictures);
         FirebirdService::setForcedWrites(building);
         syncFile(building);
         if (!QFile::rename(building, result.book))
-            throw Error(QStringLiteral("%1 を置けません（既に存在するか、書き込めません）。").arg(native(result.book)));
+            throw Error(QStringLiteral("%1 を置けません（既に存在するか、書き込めません）。")
+                            .arg(QDir::toNativeSeparators(result.book)));
         syncDirectory(dir.path());
     } catch (const CsvReader::SyntaxError& e) {
         if (madeDir)
             QDir().rmdir(dir.path());
         throw Error(QStringLiteral("%1 の %2 行目: %3。釣果記録は作っていません。")
-                        .arg(native(csvPath))
+                        .arg(QDir::toNativeSeparators(csvPath))
                         .arg(e.line)
                         .arg(QString::fromUtf8(e.reason)));
     } catch (const LineError& e) {
         if (madeDir)
             QDir().rmdir(dir.path());
         throw Error(QStringLiteral("%1 の %2 行目: %3。釣果記録は作っていません。")
-                        .arg(native(csvPath))
+                        .arg(QDir::toNativeSeparators(csvPath))
                         .arg(e.line)
                         .arg(e.reason));
     } catch (...) {

@@ -265,9 +265,8 @@ struct SqlQuery::Impl {
         return c.scale < 0 ? value * std::pow(10.0, c.scale) : value;
     }
 
-    const ColumnInfo& blobColumn(const QString& name) const
+    static const ColumnInfo& requireBlob(const ColumnInfo& c)
     {
-        const ColumnInfo& c = column(name);
         if (c.type != SQL_BLOB)
             throw ConversionError(QStringLiteral("%1 は BLOB ではありません").arg(c.name));
         return c;
@@ -531,7 +530,7 @@ std::optional<quint64> SqlQuery::blobIdAt(int row, const QString& column) const
     const ColumnInfo& c = d->column(column);
     if (d->nullAt(row, c))
         return std::nullopt;
-    const ISC_QUAD id = d->blobIdAt(row, d->blobColumn(column));
+    const ISC_QUAD id = d->blobIdAt(row, Impl::requireBlob(c));
     return quint64(quint32(id.gds_quad_high)) << 32 | quint64(id.gds_quad_low);
 }
 
@@ -540,7 +539,7 @@ QByteArray SqlQuery::blobAt(int row, const QString& column) const
     const ColumnInfo& c = d->column(column);
     if (d->nullAt(row, c))
         return {};
-    return d->blobAt(row, d->blobColumn(column));
+    return d->blobAt(row, Impl::requireBlob(c));
 }
 
 QByteArray SqlQuery::fieldBytes(const QString& column) const

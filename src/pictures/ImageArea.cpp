@@ -50,8 +50,7 @@ void ImageArea::setDisplayMode(DisplayMode mode)
 {
     m_mode = mode;
     fitToPicture();
-    if (m_decoding == Decoding::InBackground || (m_job && m_jobTarget != drawnSize()))
-        decodeInBackground();
+    redrawForNewSize();
     update();
 }
 
@@ -251,9 +250,14 @@ void ImageArea::paintEvent(QPaintEvent*)
 void ImageArea::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    // A new size needs new pixels (pixels on their way for the old one are of no use);
-    // they are started at once rather than at the next paint, so whoever waits for them
-    // waits no longer than needed.
+    redrawForNewSize();
+}
+
+// A new size needs new pixels (pixels on their way for the old one are of no use); they
+// are started at once rather than at the next paint, so whoever waits for them waits no
+// longer than needed.
+void ImageArea::redrawForNewSize()
+{
     if (m_decoding == Decoding::InBackground || (m_job && m_jobTarget != drawnSize()))
         decodeInBackground();
 }

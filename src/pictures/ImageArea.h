@@ -98,6 +98,7 @@ private:
     void storeDisplay(const QImage& image, const QString& error, const QSize& target);
     void invalidate();
     void fitToPicture();
+    void redrawForNewSize();
     void dropJob();
     void jobFinished(QFutureWatcher<PictureDecoder::Result>* job);
 
