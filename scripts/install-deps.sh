@@ -11,7 +11,7 @@ packages=(
   fonts-ipafont-gothic
   googletest libgtest-dev
   xvfb xauth xdotool imagemagick
-  desktop-file-utils
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()
