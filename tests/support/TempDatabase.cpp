@@ -1,6 +1,6 @@
 #include "support/TempDatabase.h"
 
-#include "CatchDatabase.h"
+#include "bookcare/CatchDatabase.h"
 #include "core/DM_1.h"
 #include "core/SqlQuery.h"
 
@@ -36,7 +36,7 @@ QString TempDatabase::path() const
 
 void TempDatabase::createFile()
 {
-    tools::createCatchDatabase(path());
+    bookcare::createCatchDatabase(path());
 }
 
 int TempDatabase::countRows(const QString& path, const QString& where)
