@@ -1,8 +1,7 @@
 #include "core/DM_1.h"
 
-#include "core/Error.h"
 #include "core/Seams.h"
-#include "core/SqlQuery.h"
+#include "core/WriteGuard.h"
 
 #include <QDir>
 
@@ -31,19 +30,9 @@ kelpora::IBDatabase::Params TDM1::connectionParams()
 
 bool TDM1::guardedWrite(kelpora::SqlQuery& query, const QString& failureMessage)
 {
-    try {
-        query.execute();
-        IBTr2.commitRetaining();
+    // The user gets the writer's own message, whatever the failure was.
+    if (!kelpora::guardedWrite(query, IBTr2))
         return true;
-    } catch (...) {
-        // Whatever failed (the database, a picture too large for memory, anything), the
-        // user gets the writer's own message and nothing half-done stays pending.
-        kelpora::seams::messageBoxes().inform(failureMessage);
-        try {
-            IBTr2.rollbackRetaining();
-        } catch (...) {
-            // The connection itself is gone; the next statement reconnects.
-        }
-        return false;
-    }
+    kelpora::seams::messageBoxes().inform(failureMessage);
+    return false;
 }

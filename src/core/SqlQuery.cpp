@@ -83,7 +83,7 @@ struct SqlQuery::Impl {
     {
         const QString key = name.toUpper();
         if (!parse().names.contains(key))
-            throw DbError(QStringLiteral("パラメータ %1 が SQL 文にありません").arg(name));
+            throw ProgrammingError(QStringLiteral("パラメータ %1 が SQL 文にありません").arg(name));
         return bindings[key];
     }
 
@@ -114,7 +114,7 @@ struct SqlQuery::Impl {
             const unsigned count = declared->getCount(st);
             const QStringList& names = positional.names;
             if (count != unsigned(names.size()))
-                throw DbError(QStringLiteral("パラメータの数が合いません"));
+                throw ProgrammingError(QStringLiteral("パラメータの数が合いません"));
             fb::Ref<Firebird::IMetadataBuilder> builder(declared->getBuilder(st));
             for (unsigned i = 0; i < count; ++i) {
                 const auto it = bindings.find(names[int(i)]);
@@ -202,7 +202,7 @@ struct SqlQuery::Impl {
     {
         const auto it = columnIndex.find(name.toUpper());
         if (it == columnIndex.end())
-            throw DbError(QStringLiteral("フィールド %1 が見つかりません").arg(name));
+            throw ProgrammingError(QStringLiteral("フィールド %1 が見つかりません").arg(name));
         return columns[size_t(it->second)];
     }
 
