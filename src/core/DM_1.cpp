@@ -7,25 +7,16 @@
 
 TDM1* DM1 = nullptr;
 
-TDM1::TDM1() : IBDB2(connectionParams()), IBTr2(IBDB2)
+TDM1::TDM1() : IBDB2(m_book.db()), IBTr2(m_book.tr())
 {
-    IBDB2.setDefaultTransaction(&IBTr2);
     IBDB2.setBeforeConnect([](kelpora::IBDatabase& db) { db.setDatabaseName(databasePath()); });
 }
 
-TDM1::~TDM1()
-{
-    IBDB2.close();
-}
+TDM1::~TDM1() = default;
 
 QString TDM1::databasePath()
 {
     return QDir::currentPath() + u'/' + QLatin1String(kFileName);
-}
-
-kelpora::IBDatabase::Params TDM1::connectionParams()
-{
-    return {QStringLiteral("zkw"), QStringLiteral("9157"), 1};
 }
 
 bool TDM1::guardedWrite(kelpora::SqlQuery& query, const QString& failureMessage)

@@ -1,5 +1,6 @@
 #include "core/SqlQuery.h"
 
+#include "core/Connection.h"
 #include "core/Error.h"
 #include "core/FbBlob.h"
 #include "core/FbClient.h"
@@ -345,6 +346,9 @@ struct SqlQuery::Impl {
 
 SqlQuery::SqlQuery(IBDatabase& db, IBTransaction& tr, QObject* parent)
     : QObject(parent), d(std::make_unique<Impl>(db, tr))
+{ }
+
+SqlQuery::SqlQuery(Connection& connection, QObject* parent) : SqlQuery(connection.db(), connection.tr(), parent)
 { }
 
 SqlQuery::~SqlQuery() = default;
