@@ -6,12 +6,12 @@
 #include "BenchBook.h"
 #include "Measure.h"
 
-#include "BackupCheck.h"
-#include "BookBackup.h"
-#include "BookRestore.h"
-#include "CsvExport.h"
-#include "CsvImport.h"
-#include "FirebirdService.h"
+#include "bookcare/BackupCheck.h"
+#include "bookcare/BookBackup.h"
+#include "bookcare/BookRestore.h"
+#include "bookcare/CsvExport.h"
+#include "bookcare/CsvImport.h"
+#include "core/FirebirdService.h"
 
 #include "core/DM_1.h"
 #include "core/Error.h"
@@ -35,7 +35,8 @@
 
 namespace {
 
-using namespace kelpora::tools;
+using namespace kelpora::bookcare;
+using kelpora::FirebirdService;
 using kelpora::bench::mb;
 
 struct Settings {

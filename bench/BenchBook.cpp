@@ -1,7 +1,7 @@
 #include "BenchBook.h"
 #include "Measure.h"
 
-#include "DemoData.h"
+#include "bookcare/DemoData.h"
 
 #include "core/DM_1.h"
 #include "core/Error.h"
@@ -22,7 +22,7 @@ namespace kelpora::bench {
 
 namespace {
 
-using kelpora::tools::DemoPictures;
+using kelpora::bookcare::DemoPictures;
 
 QString file(const QString& dir, const char* name)
 {
@@ -45,7 +45,7 @@ double tuneGrain(const QImage& clean, std::FILE* out)
 {
     auto sizeAt = [&](double strength) {
         QImage grained = clean;
-        kelpora::tools::addGrain(grained, 77, strength);
+        kelpora::bookcare::addGrain(grained, 77, strength);
         return double(kelpora::JpegCodec::encode(grained).size());
     };
     double x0 = 4.0;
@@ -68,7 +68,7 @@ double tuneGrain(const QImage& clean, std::FILE* out)
 
 void buildBenchBook(const QString& buildDir, int records, int heavyRecords)
 {
-    using namespace kelpora::tools;
+    using namespace kelpora::bookcare;
     QElapsedTimer total;
     total.start();
 

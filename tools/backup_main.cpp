@@ -1,4 +1,4 @@
-#include "BookBackup.h"
+#include "bookcare/BookBackup.h"
 #include "ToolMain.h"
 
 #include <QCoreApplication>
@@ -26,14 +26,14 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
-    kelpora::tools::BookBackup::Options options;
+    kelpora::bookcare::BookBackup::Options options;
     options.onlyIfChanged = args.removeAll(QStringLiteral("--if-changed")) > 0;
     if (args.size() > 1 || (args.size() == 1 && args[0].startsWith(u'-')))
         return usage();
     const QString dir = args.isEmpty() ? QDir::currentPath() : args[0];
 
     return kelpora::tools::runTool("kelpora-backup", [&] {
-        using kelpora::tools::BookBackup;
+        using kelpora::bookcare::BookBackup;
         using kelpora::tools::say;
         const BookBackup::Result r = BookBackup::run(dir, options);
         if (r.outcome == BookBackup::Outcome::Unchanged) {

@@ -1,4 +1,4 @@
-#include "CsvExport.h"
+#include "bookcare/CsvExport.h"
 #include "ToolMain.h"
 
 #include <QCoreApplication>
@@ -35,7 +35,7 @@ int main(int argc, char** argv)
 
     return kelpora::tools::runTool("kelpora-export", [&] {
         using kelpora::tools::say;
-        const kelpora::tools::CsvExport::Result r = kelpora::tools::CsvExport::run(dir, csv);
+        const kelpora::bookcare::CsvExport::Result r = kelpora::bookcare::CsvExport::run(dir, csv);
         for (const QString& warning : r.warnings)
             std::fprintf(stderr, "kelpora-export: 警告: %s\n", warning.toUtf8().constData());
         say(QStringLiteral("記録 %1 件を %2 に、写真など %3 枚を %4 に書き出しました。")

@@ -1,4 +1,4 @@
-#include "CsvImport.h"
+#include "bookcare/CsvImport.h"
 #include "ToolMain.h"
 
 #include <QCoreApplication>
@@ -28,7 +28,7 @@ int main(int argc, char** argv)
         return usage();
 
     return kelpora::tools::runTool("kelpora-import", [&] {
-        const kelpora::tools::CsvImport::Result r = kelpora::tools::CsvImport::run(args[0], args[1]);
+        const kelpora::bookcare::CsvImport::Result r = kelpora::bookcare::CsvImport::run(args[0], args[1]);
         kelpora::tools::say(QStringLiteral("%1 を作り、記録 %2 件と写真など %3 枚を読み込みました。")
                                 .arg(QDir::toNativeSeparators(r.book))
                                 .arg(r.records)

@@ -1,5 +1,5 @@
-#include "CatchDatabase.h"
-#include "DemoData.h"
+#include "bookcare/CatchDatabase.h"
+#include "bookcare/DemoData.h"
 
 #include "core/DM_1.h"
 #include "core/Error.h"
@@ -72,11 +72,11 @@ int main(int argc, char** argv)
     timer.start();
     try {
         if (demo) {
-            kelpora::tools::DemoOptions options;
+            kelpora::bookcare::DemoOptions options;
             options.records = records;
-            kelpora::tools::createDemoDatabase(path, options);
+            kelpora::bookcare::createDemoDatabase(path, options);
         } else {
-            kelpora::tools::createCatchDatabase(path);
+            kelpora::bookcare::createCatchDatabase(path);
         }
     } catch (const kelpora::Error& e) {
         std::fprintf(stderr, "kelpora-initdb: %s\n", qPrintable(e.text()));

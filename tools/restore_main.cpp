@@ -1,4 +1,4 @@
-#include "BookRestore.h"
+#include "bookcare/BookRestore.h"
 #include "ToolMain.h"
 
 #include <QCoreApplication>
@@ -31,7 +31,7 @@ int main(int argc, char** argv)
 
     return kelpora::tools::runTool("kelpora-restore", [&] {
         using kelpora::tools::say;
-        const kelpora::tools::BookRestore::Result r = kelpora::tools::BookRestore::run(args[0], dir);
+        const kelpora::bookcare::BookRestore::Result r = kelpora::bookcare::BookRestore::run(args[0], dir);
         say(QStringLiteral("%1 に釣果記録を復元しました（記録 %2 件）。")
                 .arg(QDir::toNativeSeparators(r.book))
                 .arg(r.records));

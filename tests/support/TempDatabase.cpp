@@ -1,6 +1,6 @@
 #include "support/TempDatabase.h"
 
-#include "CatchDatabase.h"
+#include "bookcare/CatchDatabase.h"
 #include "core/DM_1.h"
 #include "core/SqlQuery.h"
 
@@ -36,16 +36,13 @@ QString TempDatabase::path() const
 
 void TempDatabase::createFile()
 {
-    tools::createCatchDatabase(path());
+    bookcare::createCatchDatabase(path());
 }
 
 int TempDatabase::countRows(const QString& path, const QString& where)
 {
-    IBDatabase db(TDM1::connectionParams());
-    db.setDatabaseName(path);
-    IBTransaction tr(db);
-    db.setDefaultTransaction(&tr);
-    SqlQuery q(db, tr);
+    Connection book(path);
+    SqlQuery q(book);
     q.addSql(QStringLiteral("select count(*) from FISH_DATA ") + where);
     q.open();
     return q.aggregateInteger();

@@ -2,13 +2,13 @@
 #include "BookHolder.h"
 #include "ToolProcess.h"
 
-#include "BackupCheck.h"
-#include "BackupFolder.h"
-#include "BookBackup.h"
-#include "BookComparison.h"
-#include "BookConnection.h"
-#include "BookInUseError.h"
-#include "FirebirdService.h"
+#include "bookcare/BackupCheck.h"
+#include "bookcare/BackupFolder.h"
+#include "bookcare/BookBackup.h"
+#include "bookcare/BookComparison.h"
+#include "bookcare/BookConnection.h"
+#include "bookcare/BookInUseError.h"
+#include "core/FirebirdService.h"
 #include "support/RecordWriter.h"
 #include "support/TempDatabase.h"
 
@@ -25,11 +25,11 @@
 using kelpora::testing::BookFolder;
 using kelpora::testing::BookHolder;
 using kelpora::testing::ToolProcess;
-using kelpora::tools::BackupCheck;
-using kelpora::tools::BackupFolder;
-using kelpora::tools::BookBackup;
-using kelpora::tools::BookComparison;
-using kelpora::tools::BookConnection;
+using kelpora::bookcare::BackupCheck;
+using kelpora::bookcare::BackupFolder;
+using kelpora::bookcare::BookBackup;
+using kelpora::bookcare::BookComparison;
+using kelpora::bookcare::BookConnection;
 
 namespace {
 
@@ -70,7 +70,7 @@ TEST(Backup, IsCheckedByRestoringItAndHoldsEveryRecord)
 
     // Restored on its own, the backup is the book, value for value and picture for picture.
     BookFolder elsewhere(false);
-    kelpora::tools::FirebirdService::restore(made.file, elsewhere.book());
+    kelpora::FirebirdService::restore(made.file, elsewhere.book());
     BookConnection book(folder.book());
     BookConnection copy(elsewhere.book());
     const BookComparison same = BookComparison::compare(book, copy);
@@ -182,7 +182,7 @@ TEST(Backup, RefusesABookHeldOpenAndChangesNothing)
     const QByteArray before = BookFolder::fileHash(folder.book());
     const QStringList listing = folder.listing();
 
-    EXPECT_THROW(backup(folder), kelpora::tools::BookInUseError);
+    EXPECT_THROW(backup(folder), kelpora::bookcare::BookInUseError);
     const ToolProcess::Outcome run = ToolProcess::tool("kelpora-backup", {folder.path()});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.out.isEmpty());

@@ -2,9 +2,9 @@
 #include "BookHolder.h"
 #include "ToolProcess.h"
 
-#include "CsvExport.h"
-#include "CsvImport.h"
-#include "CsvReader.h"
+#include "bookcare/CsvExport.h"
+#include "bookcare/CsvImport.h"
+#include "bookcare/CsvReader.h"
 #include "support/RecordWriter.h"
 
 #include "core/CatchRecord.h"
@@ -21,8 +21,8 @@
 
 using kelpora::testing::BookFolder;
 using kelpora::testing::ToolProcess;
-using kelpora::tools::CsvExport;
-using kelpora::tools::CsvReader;
+using kelpora::bookcare::CsvExport;
+using kelpora::bookcare::CsvReader;
 
 namespace {
 

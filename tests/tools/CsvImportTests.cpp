@@ -1,7 +1,7 @@
 #include "BookFolder.h"
 #include "ToolProcess.h"
 
-#include "CsvImport.h"
+#include "bookcare/CsvImport.h"
 
 #include "core/CatchRecord.h"
 #include "core/Error.h"
@@ -77,7 +77,7 @@ TEST(CsvImport, RefusesEachKindOfBadLineWithItsNumberAndLeavesNoBook)
         BookFolder::writeFile(csv, withBadLine(bad));
         const QString target = folder.file(QStringLiteral("book"));
         try {
-            kelpora::tools::CsvImport::run(csv, target);
+            kelpora::bookcare::CsvImport::run(csv, target);
             ADD_FAILURE() << "imported";
         } catch (const kelpora::Error& e) {
             EXPECT_TRUE(e.text().contains(QStringLiteral("の 5 行目: ") + reason)) << e.text().toStdString();
@@ -139,8 +139,8 @@ TEST(CsvImport, ReadsWhatASpreadsheetProgramWrites)
     }
     csv += fields.join(',') + "\n\n";
     BookFolder::writeFile(folder.file(QStringLiteral("in.csv")), csv);
-    const kelpora::tools::CsvImport::Result r
-        = kelpora::tools::CsvImport::run(folder.file(QStringLiteral("in.csv")), folder.file(QStringLiteral("book")));
+    const kelpora::bookcare::CsvImport::Result r
+        = kelpora::bookcare::CsvImport::run(folder.file(QStringLiteral("in.csv")), folder.file(QStringLiteral("book")));
     EXPECT_EQ(r.records, 1);
     EXPECT_EQ(r.pictures, 1);
     EXPECT_EQ(BookFolder::records(r.book,

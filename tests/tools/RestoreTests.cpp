@@ -2,15 +2,15 @@
 #include "BookHolder.h"
 #include "ToolProcess.h"
 
-#include "BackupCheck.h"
-#include "BookBackup.h"
-#include "BookComparison.h"
-#include "BookConnection.h"
-#include "BookRestore.h"
-#include "FirebirdService.h"
+#include "bookcare/BackupCheck.h"
+#include "bookcare/BookBackup.h"
+#include "bookcare/BookComparison.h"
+#include "bookcare/BookConnection.h"
+#include "bookcare/BookRestore.h"
+#include "core/FirebirdService.h"
 
+#include "core/Connection.h"
 #include "core/DM_1.h"
-#include "core/IBDatabase.h"
 #include "core/SqlQuery.h"
 
 #include <QDir>
@@ -22,8 +22,8 @@
 using kelpora::testing::BookFolder;
 using kelpora::testing::BookHolder;
 using kelpora::testing::ToolProcess;
-using kelpora::tools::BackupCheck;
-using kelpora::tools::BookBackup;
+using kelpora::bookcare::BackupCheck;
+using kelpora::bookcare::BookBackup;
 
 namespace {
 
@@ -74,7 +74,7 @@ TEST(Restore, MakesTheBookInAFolderThatHasNone)
     const QString backup = backupOf(folder);
     BookFolder newComputer(false);
     const QString dir = newComputer.file(QStringLiteral("kelpora"));
-    const kelpora::tools::BookRestore::Result r = kelpora::tools::BookRestore::run(backup, dir);
+    const kelpora::bookcare::BookRestore::Result r = kelpora::bookcare::BookRestore::run(backup, dir);
     EXPECT_TRUE(r.replaced.isEmpty());
     EXPECT_TRUE(r.checked);
     EXPECT_EQ(r.records, 20);
@@ -87,7 +87,7 @@ TEST(Restore, ReplacesABookThatCannotBeOpenedAnyMore)
     const QString backup = backupOf(folder);
     const QByteArray broken = BookFolder::readFile(folder.book()).left(20000);
     BookFolder::writeFile(folder.book(), broken);
-    const kelpora::tools::BookRestore::Result r = kelpora::tools::BookRestore::run(backup, folder.path());
+    const kelpora::bookcare::BookRestore::Result r = kelpora::bookcare::BookRestore::run(backup, folder.path());
     EXPECT_EQ(BookFolder::records(folder.book()), 20);
     EXPECT_EQ(BookFolder::readFile(r.replaced), broken);
 }
@@ -115,9 +115,9 @@ TEST(Restore, RefusesForeignAndDamagedFilesAndLeavesTheBookAsItWas)
     const QString changed = put("changed.fbk", flipped);
     QFile::copy(BackupCheck::pathFor(backup), BackupCheck::pathFor(changed));
     const QString otherDb = files.file(QStringLiteral("other.fdb"));
-    kelpora::IBDatabase::createDatabase(otherDb, TDM1::connectionParams(), false);
+    kelpora::Connection::createBook(otherDb, false);
     const QString other = files.file(QStringLiteral("other.fbk"));
-    kelpora::tools::FirebirdService::backup(otherDb, other);
+    kelpora::FirebirdService::backup(otherDb, other);
 
     // The tool holds the book while it works (which rewrites the engine's header page),
     // so "as it was" is its records, compared value for value with a copy made now.
@@ -130,9 +130,9 @@ TEST(Restore, RefusesForeignAndDamagedFilesAndLeavesTheBookAsItWas)
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_TRUE(run.err.contains(QStringLiteral("バックアップとして使えません"))) << run.err.toStdString();
         EXPECT_EQ(run.err.count(u'\n'), 1) << run.err.toStdString();
-        kelpora::tools::BookConnection book(folder.book());
-        kelpora::tools::BookConnection copy(before.book());
-        EXPECT_TRUE(kelpora::tools::BookComparison::compare(book, copy).same());
+        kelpora::bookcare::BookConnection book(folder.book());
+        kelpora::bookcare::BookConnection copy(before.book());
+        EXPECT_TRUE(kelpora::bookcare::BookComparison::compare(book, copy).same());
         EXPECT_EQ(folder.listing(), listing);
     }
 }

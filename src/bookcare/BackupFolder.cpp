@@ -1,0 +1,106 @@
+#include "bookcare/BackupFolder.h"
+
+#include "bookcare/BackupCheck.h"
+
+#include "core/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace kelpora::bookcare {
+
+namespace {
+
+const QRegularExpression& namePattern()
+{
+    static const QRegularExpression re(QStringLiteral("^KELPORA-(\\d{8}-\\d{6})(?:-(\\d+))?\\.fbk$"));
+    return re;
+}
+
+} // namespace
+
+BackupFolder::BackupFolder(const QString& bookDir) : m_path(QDir(bookDir).absoluteFilePath(QStringLiteral("backups")))
+{ }
+
+std::vector<BackupFolder::Entry> BackupFolder::entries() const
+{
+    std::vector<Entry> out;
+    const QDir dir(m_path);
+    for (const QString& name : dir.entryList({QStringLiteral("KELPORA-*.fbk")}, QDir::Files)) {
+        const QRegularExpressionMatch m = namePattern().match(name);
+        if (!m.hasMatch())
+            continue;
+        Entry e;
+        e.path = dir.absoluteFilePath(name);
+        e.stamp = m.captured(1);
+        e.sequence = m.captured(2).isEmpty() ? 1 : m.captured(2).toInt();
+        e.checked = BackupCheck::read(BackupCheck::pathFor(e.path)).has_value();
+        out.push_back(e);
+    }
+    std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
+        return a.stamp != b.stamp ? a.stamp < b.stamp : a.sequence < b.sequence;
+    });
+    return out;
+}
+
+std::optional<BackupFolder::Entry> BackupFolder::newestChecked() const
+{
+    const std::vector<Entry> all = entries();
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+        if (it->checked)
+            return *it;
+    return std::nullopt;
+}
+
+QString BackupFolder::newBackupPath(const QDateTime& time) const
+{
+    if (!QDir().mkpath(m_path))
+        throw Error(QStringLiteral("バックアップのフォルダ %1 を作れません。").arg(QDir::toNativeSeparators(m_path)));
+    const QString stamp = time.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QDir dir(m_path);
+    for (int sequence = 1;; ++sequence) {
+        const QString name = sequence == 1 ? QStringLiteral("KELPORA-%1.fbk").arg(stamp)
+                                           : QStringLiteral("KELPORA-%1-%2.fbk").arg(stamp).arg(sequence);
+        const QString path = dir.absoluteFilePath(name);
+        if (!QFile::exists(path) && !QFile::exists(path + QLatin1String(kUnfinishedSuffix))
+            && !QFile::exists(BackupCheck::pathFor(path)))
+            return path;
+    }
+}
+
+QStringList BackupFolder::prune(int keep) const
+{
+    QStringList removed;
+    std::vector<Entry> checked;
+    for (const Entry& e : entries())
+        if (e.checked)
+            checked.push_back(e);
+    // Never down to none: the newest good backup always stays.
+    const qsizetype excess = qsizetype(checked.size()) - std::max(keep, 1);
+    for (qsizetype i = 0; i < excess; ++i) {
+        const Entry& e = checked[size_t(i)];
+        // The file goes first: a check record without its file is ignored, a file
+        // without its check record would be kept for ever.
+        if (QFile::remove(e.path)) {
+            QFile::remove(BackupCheck::pathFor(e.path));
+            removed << e.path;
+        }
+    }
+    return removed;
+}
+
+void BackupFolder::removeLeftovers() const
+{
+    const QDir dir(m_path);
+    for (const QString& name :
+        dir.entryList({QStringLiteral("KELPORA-*.fbk") + QLatin1String(kUnfinishedSuffix)}, QDir::Files))
+        QFile::remove(dir.absoluteFilePath(name));
+    for (const QString& name :
+        dir.entryList({QLatin1String(kCheckFolderPrefix) + u'*'}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+        QDir(dir.absoluteFilePath(name)).removeRecursively();
+}
+
+} // namespace kelpora::bookcare

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace kelpora::bookcare {
+
+// The backups/ folder beside a book: KELPORA-yyyymmdd-hhmmss.fbk files, each with the
+// check record that makes it a good backup. Names sort by the time they were made; a
+// second backup within the same second gets "-2", "-3", ... after the time.
+class BackupFolder {
+public:
+    struct Entry {
+        QString path; // the .fbk file
+        QString stamp; // "yyyymmdd-hhmmss"
+        int sequence = 1;
+        bool checked = false; // a check record lies beside it
+    };
+
+    explicit BackupFolder(const QString& bookDir);
+
+    QString path() const { return m_path; }
+    // Every backup file, oldest first.
+    std::vector<Entry> entries() const;
+    std::optional<Entry> newestChecked() const;
+    // Creates the folder when needed and returns a free name for a backup made at time.
+    QString newBackupPath(const QDateTime& time) const;
+    // Removes the oldest checked backups (and their check records) until keep are left;
+    // backups without a check record are not counted and not touched. Returns the
+    // removed files.
+    QStringList prune(int keep) const;
+    // What a run that was cut short may have left: unfinished files and check folders.
+    void removeLeftovers() const;
+
+    static constexpr const char* kUnfinishedSuffix = ".part";
+    static constexpr const char* kCheckFolderPrefix = ".check-";
+
+private:
+    QString m_path;
+};
+
+} // namespace kelpora::bookcare

@@ -1,0 +1,64 @@
+#include "bookcare/BookConnection.h"
+
+#include "bookcare/BookInUseError.h"
+
+#include "core/CatchRecord.h"
+#include "core/Error.h"
+#include "core/SqlQuery.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kelpora::bookcare {
+
+BookConnection::BookConnection(const QString& path)
+    : Connection(QFileInfo(path).absoluteFilePath()), m_path(QFileInfo(path).absoluteFilePath())
+{
+    if (!QFileInfo(m_path).isFile())
+        throw Error(QStringLiteral("釣果記録 %1 がありません。").arg(QDir::toNativeSeparators(m_path)));
+    try {
+        open();
+    } catch (const DbError& e) {
+        if (e.cause() == DbError::Cause::BookInUse)
+            throw BookInUseError(inUseMessage(m_path));
+        throw;
+    }
+}
+
+bool BookConnection::isOnline()
+{
+    SqlQuery q(*this);
+    q.addSql(QStringLiteral("select MON$SHUTDOWN_MODE from MON$DATABASE"));
+    q.open();
+    return q.aggregateInteger() == 0;
+}
+
+void BookConnection::requireCatchTable()
+{
+    SqlQuery q(*this);
+    q.addSql(QStringLiteral("select trim(RDB$FIELD_NAME) as NAME from RDB$RELATION_FIELDS"
+                            " where RDB$RELATION_NAME = 'FISH_DATA'"));
+    q.open();
+    QStringList present;
+    for (int row = 0; row < q.rowCount(); ++row)
+        present << q.textAt(row, QStringLiteral("NAME"));
+    if (present.isEmpty())
+        throw Error(QStringLiteral("%1 は釣果記録ではありません（FISH_DATA 表がありません）。")
+                        .arg(QDir::toNativeSeparators(m_path)));
+    QStringList missing;
+    for (const record::Column& c : record::columns())
+        if (!present.contains(QLatin1String(c.name)))
+            missing << QLatin1String(c.name);
+    if (!missing.isEmpty())
+        throw Error(QStringLiteral("%1 の FISH_DATA 表に列 %2 がありません。")
+                        .arg(QDir::toNativeSeparators(m_path), missing.join(QStringLiteral(", "))));
+}
+
+QString BookConnection::inUseMessage(const QString& path)
+{
+    return QStringLiteral("釣果記録 %1 は他のプログラム（釣果記録アプリなど）が開いています。"
+                          "アプリを閉じてからもう一度実行してください。何も変更していません。")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+} // namespace kelpora::bookcare

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+namespace kelpora::bookcare {
+
+// One run of kelpora-restore.
+class BookRestore {
+public:
+    struct Result {
+        QString book; // DIR/KELPORA.FDB, now the restored book
+        QString replaced; // where the book that was there went; empty when there was none
+        qint64 records = 0;
+        bool checked = false; // compared with the check record made with the backup
+    };
+
+    // Restores backup into DIR/KELPORA.FDB. The restore goes into a temporary file first
+    // and is checked there (online, the catch table whole, and against the backup's check
+    // record when one lies beside it); only then is an existing book renamed to
+    // KELPORA-replaced-yyyymmdd-hhmmss.FDB and the restored one put in its place. On any
+    // failure the folder is left as it was. Throws BookInUseError or Error.
+    static Result run(const QString& backup, const QString& dir);
+};
+
+} // namespace kelpora::bookcare

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// Files the tools put in place must be on the disk before their names say they are
+// there: a backup, a restored book or an imported one that a power cut could leave
+// half-written under its final name would be worse than none.
+namespace kelpora::bookcare {
+
+// fsync of one file. Throws Error.
+void syncFile(const QString& path);
+// fsync of a folder, so a rename within it lasts. Throws Error.
+void syncDirectory(const QString& path);
+
+} // namespace kelpora::bookcare

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kelpora {
+
+// Firebird's own backup and restore, run through the Services API of the client
+// library. With the embedded engine the service runs inside this process: no server,
+// no gbak program.
+class FirebirdService {
+public:
+    // Writes a backup of the book at bookPath to backupPath. Throws DbError.
+    static void backup(const QString& bookPath, const QString& backupPath);
+    // Makes a new book at bookPath from backupPath; an existing file there is refused.
+    // A backup file that ends early can stop the restore without an error: the caller
+    // must check that the result is online (MON$DATABASE shows no shutdown mode). Throws DbError.
+    static void restore(const QString& backupPath, const QString& bookPath);
+
+    // Turns forced writes on for the book at bookPath (no one may have it open): a book
+    // filled with them off, which is many times faster, is then as safe as any other.
+    static void setForcedWrites(const QString& bookPath);
+
+    // The service's report lines of the last backup or restore in this thread.
+    static QStringList lastOutput();
+};
+
+} // namespace kelpora
