@@ -187,6 +187,8 @@ TFishDataIn::TFishDataIn(QWidget* owner) : KelporaWindow(owner, {"FishDataIn", Q
     Edit_Old_Sho->hide();
     CBox_Shio->setEditable(true);
     CBox_Shio->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed is stored as typed: "若" must not become "若潮".
+    CBox_Shio->setCompleter(nullptr);
     CBox_Shio->setMaxVisibleItems(20);
     CBox_Shio->addItems({QString(), QStringLiteral("大潮"), QStringLiteral("中潮"), QStringLiteral("小潮"),
         QStringLiteral("長潮"), QStringLiteral("若潮")});
@@ -528,6 +530,8 @@ void TFishDataIn::ResetForm()
     Edit_No->setText(QString::number(qint64(IBSQL_S->aggregateInteger()) + 1));
     Edit_Day->setText(kelpora::DateText::format(QDate::currentDate()));
     Edit_Day->setFocus(Qt::OtherFocusReason);
+    // The next date typed replaces today's instead of being added to it.
+    Edit_Day->selectAll();
 }
 
 // --- events ---
