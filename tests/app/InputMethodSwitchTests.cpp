@@ -1,6 +1,7 @@
 #include "app/Controls.h"
 #include "app/InputMethodSwitch.h"
 
+#include <QComboBox>
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMetaType>
@@ -146,8 +147,11 @@ struct Fields {
     QLineEdit* name = kit::editField(&window, "name", {10, 10, 100, 22}, kit::InputMethod::On);
     QLineEdit* date = kit::editField(&window, "date", {10, 40, 100, 22}, kit::InputMethod::Off);
     QLineEdit* place = kit::editField(&window, "place", {10, 70, 100, 22}, kit::InputMethod::Keep);
+    QComboBox* tide = kit::comboBox(&window, "tide", {10, 100, 100, 22});
     Fields()
     {
+        tide->setEditable(true);
+        kit::setInputMethod(tide, kit::InputMethod::On);
         window.show();
         window.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -191,4 +195,6 @@ TEST(InputMethodSwitch, HiraganaFieldsTurnARealFcitx5OnClosedOnesOffOthersLeaveI
     QTest::mouseClick(f.place, Qt::LeftButton);
     QTest::qWait(200);
     EXPECT_EQ(fcitx.state(), 1);
+    QTest::mouseClick(f.tide->lineEdit(), Qt::LeftButton);
+    QTRY_COMPARE(fcitx.state(), 2);
 }
