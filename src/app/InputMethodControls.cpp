@@ -3,8 +3,6 @@
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QDir>
@@ -12,7 +10,6 @@
 #include <QRegularExpression>
 #include <QSysInfo>
 
-#include <functional>
 
 namespace kelpora::kit {
 
@@ -53,6 +50,8 @@ private:
     bool m_running = false;
 };
 
+} // namespace
+
 // Where IBus writes its bus address for a display: the file its own library reads.
 QString ibusAddress()
 {
@@ -83,78 +82,132 @@ QString ibusAddress()
     return {};
 }
 
-// The engine name inside the IBusEngineDesc that GetGlobalEngine answers with.
-QString engineName(const QDBusMessage& reply)
-{
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return {};
-    const QDBusArgument desc = reply.arguments().first().value<QDBusVariant>().variant().value<QDBusArgument>();
-    QString type;
+namespace {
+
+struct Engine {
     QString name;
-    desc.beginStructure();
-    desc >> type;
+    QString language;
+    bool isKeyboard() const { return name.startsWith(QLatin1String("xkb:")); }
+};
+
+// An IBusEngineDesc as IBus sends it: a type name, attachments, then the engine's name,
+// long name, description and language among other texts.
+Engine engineOf(const QDBusArgument& desc)
+{
+    Engine engine;
+    QString type;
     QVariantMap attachments;
-    desc >> attachments;
-    desc >> name;
+    QString longName;
+    QString description;
+    desc.beginStructure();
+    desc >> type >> attachments >> engine.name >> longName >> description >> engine.language;
+    while (!desc.atEnd())
+        desc.asVariant();
     desc.endStructure();
-    return type == QLatin1String("IBusEngineDesc") ? name : QString();
+    return type == QLatin1String("IBusEngineDesc") ? engine : Engine{};
 }
 
-class IBusControl final : public InputMethodControl {
+// What one variant holds, however many variants it is wrapped in.
+QVariant unwrapped(QVariant value)
+{
+    while (value.canConvert<QDBusVariant>() && value.userType() == qMetaTypeId<QDBusVariant>())
+        value = value.value<QDBusVariant>().variant();
+    return value;
+}
+
+class IBusControl final : public QObject, public InputMethodControl {
+    Q_OBJECT
 public:
-    explicit IBusControl(const QDBusConnection& bus) : m_bus(bus) { withEngine([](const QString&) {}); }
+    explicit IBusControl(const QDBusConnection& bus) : m_bus(bus)
+    {
+        m_bus.connect(QString(), kPath, kInterface, QStringLiteral("GlobalEngineChanged"), this,
+            SLOT(engineChanged(QString)));
+        engineChanged(property(QStringLiteral("GlobalEngine")).value(0).name);
+        if (!m_current.isEmpty() && !m_current.startsWith(QLatin1String("xkb:")))
+            m_japanese = m_current;
+        // The user's own engines first, then whatever is installed.
+        for (const QString& list : {QStringLiteral("ActiveEngines"), QStringLiteral("Engines")})
+            learn(property(list));
+    }
     ~IBusControl() override { QDBusConnection::disconnectFromBus(m_bus.name()); }
+
     bool reachable() const override { return m_bus.isConnected(); }
     void turnOn() override
     {
-        withEngine([this](const QString&) {
-            if (!m_japanese.isEmpty())
-                setEngine(m_japanese);
-        });
+        if ((m_current.isEmpty() || m_current.startsWith(QLatin1String("xkb:"))) && !m_japanese.isEmpty())
+            setEngine(m_japanese);
     }
     void turnOff() override
     {
-        withEngine([this](const QString&) {
-            if (!m_keyboard.isEmpty())
-                setEngine(m_keyboard);
-        });
+        if (!m_current.isEmpty() && !m_current.startsWith(QLatin1String("xkb:")))
+            m_japanese = m_current; // the user's choice, to come back to
+        if (!m_keyboard.isEmpty() && m_current != m_keyboard)
+            setEngine(m_keyboard);
+    }
+
+private slots:
+    void engineChanged(const QString& name)
+    {
+        m_current = name;
+        if (name.startsWith(QLatin1String("xkb:")))
+            m_keyboard = name;
     }
 
 private:
-    static QDBusMessage call(const QString& method)
+    static inline const QString kPath = QStringLiteral("/org/freedesktop/IBus");
+    static inline const QString kInterface = QStringLiteral("org.freedesktop.IBus");
+
+    // A keyboard layout and a Japanese engine, Mozc where there is a choice.
+    void learn(const QList<Engine>& engines)
     {
-        return callOf(QStringLiteral("org.freedesktop.IBus"), QStringLiteral("/org/freedesktop/IBus"),
-            QStringLiteral("org.freedesktop.IBus"), method);
+        QString japanese;
+        for (const Engine& e : engines) {
+            if (e.isKeyboard() && m_keyboard.isEmpty())
+                m_keyboard = e.name;
+            if (!e.isKeyboard() && e.language == QLatin1String("ja")
+                && (japanese.isEmpty() || e.name == QLatin1String("mozc-jp")))
+                japanese = e.name;
+        }
+        if (m_japanese.isEmpty())
+            m_japanese = japanese;
     }
 
-    // Learns which engine is in use (the user may have switched by hand), then acts.
-    void withEngine(const std::function<void(const QString&)>& then)
+    // Asked once, when the switch first needs IBus; an IBus that does not answer at once
+    // is left alone.
+    QList<Engine> property(const QString& name)
     {
-        auto* watcher
-            = new QDBusPendingCallWatcher(m_bus.asyncCall(call(QStringLiteral("GetGlobalEngine"))), &m_context);
-        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &m_context, [this, then](QDBusPendingCallWatcher* w) {
-            w->deleteLater();
-            const QString engine = engineName(w->reply());
-            if (engine.startsWith(QLatin1String("xkb:")))
-                m_keyboard = engine;
-            else if (!engine.isEmpty())
-                m_japanese = engine;
-            then(engine);
-        });
+        QDBusMessage get = callOf(QStringLiteral("org.freedesktop.IBus"), kPath,
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << kInterface << name;
+        const QDBusMessage reply = m_bus.call(get, QDBus::Block, 1000);
+        QList<Engine> out;
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return out;
+        const QVariant value = unwrapped(reply.arguments().first());
+        const QDBusArgument arg = value.value<QDBusArgument>();
+        if (arg.currentType() == QDBusArgument::StructureType) {
+            out << engineOf(arg);
+        } else if (arg.currentType() == QDBusArgument::ArrayType) {
+            arg.beginArray();
+            while (!arg.atEnd())
+                out << engineOf(unwrapped(arg.asVariant()).value<QDBusArgument>());
+            arg.endArray();
+        }
+        return out;
     }
 
     void setEngine(const QString& engine)
     {
-        QDBusMessage message = call(QStringLiteral("SetGlobalEngine"));
+        QDBusMessage message
+            = callOf(QStringLiteral("org.freedesktop.IBus"), kPath, kInterface, QStringLiteral("SetGlobalEngine"));
         message << engine;
         m_bus.send(message);
     }
 
     QDBusConnection m_bus;
-    QObject m_context; // answers still on their way die with the control
+    QString m_current;
     QString m_keyboard; // an xkb layout engine
-    // Before the user has used one, Mozc: IBus's Japanese engine most desktops install.
-    QString m_japanese = QStringLiteral("mozc-jp");
+    QString m_japanese;
 };
 
 } // namespace
@@ -164,9 +217,8 @@ std::unique_ptr<InputMethodControl> fcitx5Control(const QDBusConnection& bus)
     return std::make_unique<Fcitx5Control>(bus);
 }
 
-std::unique_ptr<InputMethodControl> ibusControl()
+std::unique_ptr<InputMethodControl> ibusControl(const QString& address)
 {
-    const QString address = ibusAddress();
     if (address.isEmpty())
         return nullptr;
     QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("kelpora-ibus"));
@@ -178,3 +230,5 @@ std::unique_ptr<InputMethodControl> ibusControl()
 }
 
 } // namespace kelpora::kit
+
+#include "InputMethodControls.moc"

@@ -12,9 +12,12 @@ namespace kelpora::kit {
 // the focus, the way its own hot key does it.
 std::unique_ptr<InputMethodControl> fcitx5Control(const QDBusConnection& bus);
 
-// IBus through its own bus, found as IBus's clients find it: its global engine goes
-// between the Japanese engine and the keyboard layout last seen in use. Null where no
-// IBus runs for this display.
-std::unique_ptr<InputMethodControl> ibusControl();
+// Where this desktop session's IBus listens, empty where none runs.
+QString ibusAddress();
+
+// IBus on its bus at `address`: its global engine goes between the Japanese engine (the
+// one the user chose last, else one installed for Japanese) and the keyboard layout last
+// in use. Null where nothing answers there.
+std::unique_ptr<InputMethodControl> ibusControl(const QString& address);
 
 } // namespace kelpora::kit

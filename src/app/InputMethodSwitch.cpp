@@ -49,9 +49,10 @@ InputMethod InputMethodSwitch::settingOf(const QWidget* field)
     return setting.isValid() ? InputMethod(setting.toInt()) : InputMethod::Keep;
 }
 
-void InputMethodSwitch::useBus(const QDBusConnection& bus)
+void InputMethodSwitch::useBus(const QDBusConnection& bus, const QString& ibusAddress)
 {
     m_bus = bus;
+    m_ibusAddress = ibusAddress;
     m_controls.clear();
     m_searched = false;
 }
@@ -100,14 +101,13 @@ void InputMethodSwitch::findControls()
     if (m_searched)
         return;
     m_searched = true;
-    const bool ownBus = !m_bus.has_value();
-    const QDBusConnection bus = ownBus ? QDBusConnection::sessionBus() : *m_bus;
+    const bool desktop = !m_bus.has_value();
+    const QDBusConnection bus = desktop ? QDBusConnection::sessionBus() : *m_bus;
     if (bus.isConnected())
         m_controls.push_back(fcitx5Control(bus));
     // IBus lives on a bus of its own, found through the desktop session.
-    if (ownBus)
-        if (std::unique_ptr<InputMethodControl> ibus = ibusControl())
-            m_controls.push_back(std::move(ibus));
+    if (std::unique_ptr<InputMethodControl> ibus = ibusControl(desktop ? ibusAddress() : m_ibusAddress))
+        m_controls.push_back(std::move(ibus));
 }
 
 } // namespace kelpora::kit

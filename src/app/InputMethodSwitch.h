@@ -37,8 +37,9 @@ public:
     void follow(QWidget* field, InputMethod input);
     static InputMethod settingOf(const QWidget* field);
 
-    // The input methods to ask are those on `bus`, not on the session bus.
-    void useBus(const QDBusConnection& bus);
+    // The input methods to ask are fcitx5 on `bus` and IBus at `ibusAddress`, not those
+    // of the desktop session.
+    void useBus(const QDBusConnection& bus, const QString& ibusAddress = QString());
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,6 +51,7 @@ private:
     void findControls();
 
     std::optional<QDBusConnection> m_bus;
+    QString m_ibusAddress;
     std::vector<std::unique_ptr<InputMethodControl>> m_controls;
     std::optional<InputMethod> m_wanted;
     bool m_searched = false;

@@ -49,53 +49,108 @@ namespace {
 
 const QString kFcitx = QStringLiteral("org.fcitx.Fcitx5");
 
-// A real fcitx5 on a bus of its own, with a US and a Japanese keyboard (on means the
-// second), and one input context with the focus, as a window's would have.
-class RealFcitx5 {
+// A folder for an input method's settings, and a session bus of its own, so a test
+// never touches the desktop's.
+class Sandbox {
 public:
-    ~RealFcitx5()
+    ~Sandbox()
     {
-        QDBusConnection::disconnectFromBus(QStringLiteral("fcitx5-under-test"));
-        for (QProcess* p : {&m_fcitx, &m_bus}) {
+        for (QProcess* p : m_processes) {
             p->kill();
             p->waitForFinished();
+            delete p;
         }
     }
 
-    QString start()
+    // Empty when the bus runs; otherwise why it does not.
+    QString startBus()
     {
-        const QString fcitx5 = QStandardPaths::findExecutable(QStringLiteral("fcitx5"));
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (fcitx5.isEmpty() || daemon.isEmpty())
-            return QStringLiteral("fcitx5 or dbus-daemon is not installed: not tried against a real input method");
+        if (daemon.isEmpty())
+            return QStringLiteral("dbus-daemon is not installed");
         write(QStringLiteral("bus.conf"),
             "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
             "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
             "<allow own=\"*\"/></policy></busconfig>");
-        write(QStringLiteral("config/fcitx5/profile"),
+        QProcess& bus = start(daemon, {QStringLiteral("--config-file=") + path(QStringLiteral("bus.conf")),
+                                          QStringLiteral("--nofork"), QStringLiteral("--print-address=1")},
+            false);
+        if (!bus.waitForReadyRead(10000))
+            return QStringLiteral("dbus-daemon did not start");
+        busAddress = QString::fromUtf8(bus.readLine().trimmed());
+        return {};
+    }
+
+    // Runs with this folder as its home and this bus as its session, without a display;
+    // quietly unless its output is wanted.
+    QProcess& start(const QString& program, const QStringList& arguments, bool quiet = true)
+    {
+        auto* p = new QProcess;
+        m_processes << p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), m_dir.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), path(QStringLiteral("cache")));
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
+        // The engines' scripts want the system's own interpreters.
+        env.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"})
+            env.remove(QLatin1String(name));
+        p->setProcessEnvironment(env);
+        if (quiet) {
+            p->setStandardOutputFile(QProcess::nullDevice());
+            p->setStandardErrorFile(QProcess::nullDevice());
+        }
+        p->start(program, arguments);
+        return *p;
+    }
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    void write(const char* name, const char* text) { write(QLatin1String(name), text); }
+    void write(const QString& name, const char* text)
+    {
+        QDir().mkpath(QFileInfo(path(name)).path());
+        QFile file(path(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(text);
+    }
+
+    QString busAddress;
+
+private:
+    QTemporaryDir m_dir;
+    QList<QProcess*> m_processes;
+};
+
+// Waits until `service` answers on `bus`.
+bool cameUp(const QDBusConnection& bus, const QString& service)
+{
+    for (int i = 0; i < 100 && !bus.interface()->isServiceRegistered(service).value(); ++i)
+        QTest::qWait(100);
+    return bus.interface()->isServiceRegistered(service).value();
+}
+
+// A real fcitx5 with a US and a Japanese keyboard (on means the second), and one input
+// context with the focus, as a window's would have.
+class RealFcitx5 {
+public:
+    ~RealFcitx5() { QDBusConnection::disconnectFromBus(QStringLiteral("fcitx5-under-test")); }
+
+    QString start()
+    {
+        const QString fcitx5 = QStandardPaths::findExecutable(QStringLiteral("fcitx5"));
+        if (fcitx5.isEmpty())
+            return QStringLiteral("fcitx5 is not installed: not tried against a real input method");
+        if (const QString why = m_sandbox.startBus(); !why.isEmpty())
+            return why + QStringLiteral(": not tried against a real input method");
+        m_sandbox.write("config/fcitx5/profile",
             "[Groups/0]\nName=Default\nDefault Layout=us\nDefaultIM=keyboard-jp\n"
             "[Groups/0/Items/0]\nName=keyboard-us\nLayout=\n[Groups/0/Items/1]\nName=keyboard-jp\nLayout=\n"
             "[GroupOrder]\n0=Default\n");
-        m_bus.start(daemon, {QStringLiteral("--config-file=") + m_dir.filePath(QStringLiteral("bus.conf")),
-                                QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
-        if (!m_bus.waitForReadyRead(10000))
-            return QStringLiteral("dbus-daemon did not start: not tried against a real input method");
-        const QString address = QString::fromUtf8(m_bus.readLine().trimmed());
-
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), m_dir.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"})
-            env.remove(QLatin1String(name));
-        m_fcitx.setProcessEnvironment(env);
-        m_fcitx.setStandardOutputFile(QProcess::nullDevice());
-        m_fcitx.setStandardErrorFile(QProcess::nullDevice());
-        m_fcitx.start(fcitx5, {QStringLiteral("--disable=all"), QStringLiteral("--enable=dbus,dbusfrontend,keyboard")});
-        bus = QDBusConnection::connectToBus(address, QStringLiteral("fcitx5-under-test"));
-        for (int i = 0; i < 100 && !bus.interface()->isServiceRegistered(kFcitx).value(); ++i)
-            QTest::qWait(100);
-        if (!bus.interface()->isServiceRegistered(kFcitx).value())
+        m_sandbox.start(fcitx5, {QStringLiteral("--disable=all"), QStringLiteral("--enable=dbus,dbusfrontend,keyboard")});
+        bus = QDBusConnection::connectToBus(m_sandbox.busAddress, QStringLiteral("fcitx5-under-test"));
+        if (!cameUp(bus, kFcitx))
             return QStringLiteral("fcitx5 did not come up on its bus: not tried against a real input method");
         return focusAnInputContext();
     }
@@ -106,14 +161,6 @@ public:
     QDBusConnection bus{QString()};
 
 private:
-    void write(const QString& name, const char* text)
-    {
-        QDir().mkpath(QFileInfo(m_dir.filePath(name)).path());
-        QFile file(m_dir.filePath(name));
-        file.open(QIODevice::WriteOnly);
-        file.write(text);
-    }
-
     QString focusAnInputContext()
     {
         qDBusRegisterMetaType<Hint>();
@@ -124,8 +171,8 @@ private:
         const QDBusMessage made = bus.call(create);
         if (made.type() != QDBusMessage::ReplyMessage)
             return QStringLiteral("fcitx5 made no input context: ") + made.errorMessage();
-        m_context = made.arguments().value(0).value<QDBusObjectPath>().path();
-        call(m_context, QStringLiteral("InputContext1"), QStringLiteral("FocusIn"));
+        call(made.arguments().value(0).value<QDBusObjectPath>().path(), QStringLiteral("InputContext1"),
+            QStringLiteral("FocusIn"));
         return {};
     }
 
@@ -136,10 +183,58 @@ private:
         return reply.arguments().value(0).toInt();
     }
 
-    QTemporaryDir m_dir;
-    QProcess m_bus;
-    QProcess m_fcitx;
-    QString m_context;
+    Sandbox m_sandbox;
+};
+
+// A real IBus, with Anthy for Japanese, its global engine a US keyboard to begin with.
+class RealIBus {
+public:
+    ~RealIBus() { QDBusConnection::disconnectFromBus(QStringLiteral("ibus-under-test")); }
+
+    QString start()
+    {
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("ibus-daemon"));
+        if (daemon.isEmpty() || !QFile::exists(QStringLiteral("/usr/share/ibus/component/anthy.xml")))
+            return QStringLiteral("ibus or ibus-anthy is not installed: not tried against a real IBus");
+        if (const QString why = m_sandbox.startBus(); !why.isEmpty())
+            return why + QStringLiteral(": not tried against a real IBus");
+        address = QStringLiteral("unix:path=") + m_sandbox.path(QStringLiteral("ibus.socket"));
+        m_sandbox.start(daemon, {QStringLiteral("--panel=disable"), QStringLiteral("--emoji-extension=disable"),
+                                    QStringLiteral("--cache=none"), QStringLiteral("--address=") + address});
+        for (int i = 0; i < 100 && !QFile::exists(m_sandbox.path(QStringLiteral("ibus.socket"))); ++i)
+            QTest::qWait(100);
+        m_bus = QDBusConnection::connectToBus(address, QStringLiteral("ibus-under-test"));
+        if (!cameUp(m_bus, QStringLiteral("org.freedesktop.IBus")))
+            return QStringLiteral("ibus-daemon did not come up: not tried against a real IBus");
+        QDBusMessage set = ibus(QStringLiteral("SetGlobalEngine"));
+        set << QStringLiteral("xkb:us::eng");
+        m_bus.call(set);
+        return {};
+    }
+
+    QString engine()
+    {
+        const QDBusMessage reply = m_bus.call(ibus(QStringLiteral("GetGlobalEngine")));
+        const QDBusArgument desc = reply.arguments().value(0).value<QDBusVariant>().variant().value<QDBusArgument>();
+        QString type;
+        QVariantMap attachments;
+        QString name;
+        desc.beginStructure();
+        desc >> type >> attachments >> name;
+        return name;
+    }
+
+    QString address;
+
+private:
+    static QDBusMessage ibus(const QString& method)
+    {
+        return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.IBus"),
+            QStringLiteral("/org/freedesktop/IBus"), QStringLiteral("org.freedesktop.IBus"), method);
+    }
+
+    Sandbox m_sandbox;
+    QDBusConnection m_bus{QString()};
 };
 
 struct Fields {
@@ -197,4 +292,22 @@ TEST(InputMethodSwitch, HiraganaFieldsTurnARealFcitx5OnClosedOnesOffOthersLeaveI
     EXPECT_EQ(fcitx.state(), 1);
     QTest::mouseClick(f.tide->lineEdit(), Qt::LeftButton);
     QTRY_COMPARE(fcitx.state(), 2);
+}
+
+TEST(InputMethodSwitch, HiraganaFieldsTurnARealIBusToItsJapaneseEngineClosedOnesBackToTheKeyboard)
+{
+    RealIBus ibus;
+    if (const QString why = ibus.start(); !why.isEmpty())
+        GTEST_SKIP() << qPrintable(why);
+    kit::InputMethodSwitch::instance().useBus(QDBusConnection(QStringLiteral("kelpora-no-bus")), ibus.address);
+    const auto noBusAfterwards = qScopeGuard(
+        [] { kit::InputMethodSwitch::instance().useBus(QDBusConnection(QStringLiteral("kelpora-no-bus"))); });
+    Fields f;
+    QTest::mouseClick(f.name, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(ibus.engine(), QStringLiteral("anthy"), 10000);
+    QTest::mouseClick(f.date, Qt::LeftButton);
+    QTRY_COMPARE(ibus.engine(), QStringLiteral("xkb:us::eng"));
+    QTest::mouseClick(f.place, Qt::LeftButton);
+    QTest::qWait(200);
+    EXPECT_EQ(ibus.engine(), QStringLiteral("xkb:us::eng"));
 }
