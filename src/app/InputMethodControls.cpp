@@ -10,7 +10,6 @@
 #include <QRegularExpression>
 #include <QSysInfo>
 
-
 namespace kelpora::kit {
 
 namespace {
@@ -42,7 +41,8 @@ private:
 
     void send(const QString& method)
     {
-        m_bus.send(callOf(kService, QStringLiteral("/controller"), QStringLiteral("org.fcitx.Fcitx.Controller1"), method));
+        m_bus.send(
+            callOf(kService, QStringLiteral("/controller"), QStringLiteral("org.fcitx.Fcitx.Controller1"), method));
     }
 
     QDBusConnection m_bus;
@@ -73,7 +73,7 @@ QString ibusAddress()
     if (config.isEmpty())
         config = QDir::homePath() + QStringLiteral("/.config");
     QFile file(QStringLiteral("%1/ibus/bus/%2-%3-%4")
-            .arg(config, QString::fromLatin1(QSysInfo::machineUniqueId()), host, display));
+                   .arg(config, QString::fromLatin1(QSysInfo::machineUniqueId()), host, display));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     for (const QByteArray& line : file.readAll().split('\n'))
@@ -120,8 +120,8 @@ class IBusControl final : public QObject, public InputMethodControl {
 public:
     explicit IBusControl(const QDBusConnection& bus) : m_bus(bus)
     {
-        m_bus.connect(QString(), kPath, kInterface, QStringLiteral("GlobalEngineChanged"), this,
-            SLOT(engineChanged(QString)));
+        m_bus.connect(
+            QString(), kPath, kInterface, QStringLiteral("GlobalEngineChanged"), this, SLOT(engineChanged(QString)));
         engineChanged(property(QStringLiteral("GlobalEngine")).value(0).name);
         if (!m_current.isEmpty() && !m_current.startsWith(QLatin1String("xkb:")))
             m_japanese = m_current;

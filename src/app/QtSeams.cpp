@@ -30,22 +30,19 @@ class QtMessageBoxes final : public MessageBoxes {
 public:
     void inform(const QString& text) override
     {
-        QMessageBox box(
-            QMessageBox::NoIcon, kBoxTitle, text, QMessageBox::Ok, activeWindow());
+        QMessageBox box(QMessageBox::NoIcon, kBoxTitle, text, QMessageBox::Ok, activeWindow());
         box.exec();
     }
     void error(const QString& text) override
     {
-        QMessageBox box(
-            QMessageBox::Critical, kBoxTitle, text, QMessageBox::Ok, activeWindow());
+        QMessageBox box(QMessageBox::Critical, kBoxTitle, text, QMessageBox::Ok, activeWindow());
         box.exec();
     }
     // Every question guards something that cannot be undone, so Enter or Escape
     // pressed without reading answers "いいえ".
     bool confirm(const QString& text) override
     {
-        QMessageBox box(QMessageBox::Question, kBoxTitle, text,
-            QMessageBox::Yes | QMessageBox::No, activeWindow());
+        QMessageBox box(QMessageBox::Question, kBoxTitle, text, QMessageBox::Yes | QMessageBox::No, activeWindow());
         box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
         box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
         box.setDefaultButton(QMessageBox::No);

@@ -350,8 +350,7 @@ bool TFishDataIn::filterFieldEvent(QWidget* field, QEvent* event)
         // A committed input-method string is typing too; digits typed in Japanese mode
         // still count as digits.
         const QString allowed = field == Edit_Day ? DigitFilter::dateCharacters() : allowedCharacters(field);
-        return !allowed.isEmpty()
-            && DigitFilter::retypeCommit(field, *static_cast<QInputMethodEvent*>(event), allowed);
+        return !allowed.isEmpty() && DigitFilter::retypeCommit(field, *static_cast<QInputMethodEvent*>(event), allowed);
     }
     case QEvent::FocusIn:
         // A click opens the picker once the button is let go, so the click itself ends

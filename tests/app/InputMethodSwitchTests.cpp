@@ -72,8 +72,9 @@ public:
             "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
             "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
             "<allow own=\"*\"/></policy></busconfig>");
-        QProcess& bus = start(daemon, {QStringLiteral("--config-file=") + path(QStringLiteral("bus.conf")),
-                                          QStringLiteral("--nofork"), QStringLiteral("--print-address=1")},
+        QProcess& bus = start(daemon,
+            {QStringLiteral("--config-file=") + path(QStringLiteral("bus.conf")), QStringLiteral("--nofork"),
+                QStringLiteral("--print-address=1")},
             false);
         if (!bus.waitForReadyRead(10000))
             return QStringLiteral("dbus-daemon did not start");
@@ -148,7 +149,8 @@ public:
             "[Groups/0]\nName=Default\nDefault Layout=us\nDefaultIM=keyboard-jp\n"
             "[Groups/0/Items/0]\nName=keyboard-us\nLayout=\n[Groups/0/Items/1]\nName=keyboard-jp\nLayout=\n"
             "[GroupOrder]\n0=Default\n");
-        m_sandbox.start(fcitx5, {QStringLiteral("--disable=all"), QStringLiteral("--enable=dbus,dbusfrontend,keyboard")});
+        m_sandbox.start(
+            fcitx5, {QStringLiteral("--disable=all"), QStringLiteral("--enable=dbus,dbusfrontend,keyboard")});
         bus = QDBusConnection::connectToBus(m_sandbox.busAddress, QStringLiteral("fcitx5-under-test"));
         if (!cameUp(bus, kFcitx))
             return QStringLiteral("fcitx5 did not come up on its bus: not tried against a real input method");
@@ -165,8 +167,9 @@ private:
     {
         qDBusRegisterMetaType<Hint>();
         qDBusRegisterMetaType<QList<Hint>>();
-        QDBusMessage create = QDBusMessage::createMethodCall(kFcitx, QStringLiteral("/org/freedesktop/portal/inputmethod"),
-            QStringLiteral("org.fcitx.Fcitx.InputMethod1"), QStringLiteral("CreateInputContext"));
+        QDBusMessage create
+            = QDBusMessage::createMethodCall(kFcitx, QStringLiteral("/org/freedesktop/portal/inputmethod"),
+                QStringLiteral("org.fcitx.Fcitx.InputMethod1"), QStringLiteral("CreateInputContext"));
         create << QVariant::fromValue(QList<Hint>{{QStringLiteral("program"), QStringLiteral("kelpora-test")}});
         const QDBusMessage made = bus.call(create);
         if (made.type() != QDBusMessage::ReplyMessage)
@@ -178,8 +181,8 @@ private:
 
     int call(const QString& path, const QString& interface, const QString& method)
     {
-        const QDBusMessage reply = bus.call(QDBusMessage::createMethodCall(
-            kFcitx, path, QStringLiteral("org.fcitx.Fcitx.") + interface, method));
+        const QDBusMessage reply = bus.call(
+            QDBusMessage::createMethodCall(kFcitx, path, QStringLiteral("org.fcitx.Fcitx.") + interface, method));
         return reply.arguments().value(0).toInt();
     }
 
@@ -199,8 +202,9 @@ public:
         if (const QString why = m_sandbox.startBus(); !why.isEmpty())
             return why + QStringLiteral(": not tried against a real IBus");
         address = QStringLiteral("unix:path=") + m_sandbox.path(QStringLiteral("ibus.socket"));
-        m_sandbox.start(daemon, {QStringLiteral("--panel=disable"), QStringLiteral("--emoji-extension=disable"),
-                                    QStringLiteral("--cache=none"), QStringLiteral("--address=") + address});
+        m_sandbox.start(daemon,
+            {QStringLiteral("--panel=disable"), QStringLiteral("--emoji-extension=disable"),
+                QStringLiteral("--cache=none"), QStringLiteral("--address=") + address});
         for (int i = 0; i < 100 && !QFile::exists(m_sandbox.path(QStringLiteral("ibus.socket"))); ++i)
             QTest::qWait(100);
         m_bus = QDBusConnection::connectToBus(address, QStringLiteral("ibus-under-test"));
