@@ -12,6 +12,7 @@ packages=(
   googletest libgtest-dev
   xvfb xauth xdotool imagemagick
   desktop-file-utils appstream dpkg-dev file
+  fcitx5
 )
 
 missing=()

@@ -114,14 +114,15 @@ struct PictureSlot {
     ImageArea* TFishdataF::*area;
     const char* column;
     ReadRule rule;
+    const char* label; // what a failure calls the picture (UTF-8)
 };
 constexpr std::array kPictureSlots{
-    PictureSlot{&TFishdataF::Image_Shio, "SHIO_ZU", ReadRule::BitmapFirst},
-    PictureSlot{&TFishdataF::Image_Map, "CHIZU", ReadRule::BitmapFirst},
-    PictureSlot{&TFishdataF::Image_A, "PHOTO1", ReadRule::JpegOnly},
-    PictureSlot{&TFishdataF::Image_B, "PHOTO2", ReadRule::JpegOnly},
-    PictureSlot{&TFishdataF::Image_C, "PHOTO3", ReadRule::JpegOnly},
-    PictureSlot{&TFishdataF::Image_D, "PHOTO4", ReadRule::JpegOnly},
+    PictureSlot{&TFishdataF::Image_Shio, "SHIO_ZU", ReadRule::BitmapFirst, "潮汐図"},
+    PictureSlot{&TFishdataF::Image_Map, "CHIZU", ReadRule::BitmapFirst, "地図"},
+    PictureSlot{&TFishdataF::Image_A, "PHOTO1", ReadRule::JpegOnly, "写真1"},
+    PictureSlot{&TFishdataF::Image_B, "PHOTO2", ReadRule::JpegOnly, "写真2"},
+    PictureSlot{&TFishdataF::Image_C, "PHOTO3", ReadRule::JpegOnly, "写真3"},
+    PictureSlot{&TFishdataF::Image_D, "PHOTO4", ReadRule::JpegOnly, "写真4"},
 };
 
 } // namespace
@@ -240,7 +241,7 @@ void TFishdataF::buildPictureShow()
     m_pictures = new kelpora::RecordPictures(this);
     m_ahead = new kelpora::PicturePrefetch(*IBSQL_2, m_pictureCache, this);
     for (const PictureSlot& slot : kPictureSlots) {
-        m_pictures->watch(this->*slot.area);
+        m_pictures->watch(this->*slot.area, QString::fromUtf8(slot.label));
         m_ahead->addSlot(this->*slot.area, QLatin1String(slot.column), slot.rule);
     }
     kelpora::onEvent(m_pictures, &kelpora::RecordPictures::allShown, this, &TFishdataF::readAhead);
