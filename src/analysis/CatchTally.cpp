@@ -93,17 +93,32 @@ int number(QByteArrayView text, int from, int count)
     return value;
 }
 
+// A date with its year and month at hand: QDate works them out afresh at every call.
+struct Day {
+    QDate date;
+    int year = 0;
+    int month = 0;
+};
+
+std::optional<Day> dayOf(const std::optional<QDate>& date)
+{
+    if (!date || !date->isValid())
+        return std::nullopt;
+    return Day{*date, date->year(), date->month()};
+}
+
 // "yyyy/mm/dd" as the entry writes it; a correction may have stored another writing.
-std::optional<QDate> readDay(QByteArrayView stored)
+std::optional<Day> readDay(QByteArrayView stored)
 {
     if (stored.size() == 10 && stored[4] == '/' && stored[7] == '/' && digits(stored, 0, 4) && digits(stored, 5, 2)
         && digits(stored, 8, 2)) {
-        const QDate day(number(stored, 0, 4), number(stored, 5, 2), number(stored, 8, 2));
-        return day.isValid() ? std::optional<QDate>(day) : std::nullopt;
+        const Day day{QDate(number(stored, 0, 4), number(stored, 5, 2), number(stored, 8, 2)), number(stored, 0, 4),
+            number(stored, 5, 2)};
+        return day.date.isValid() ? std::optional<Day>(day) : std::nullopt;
     }
     if (stored.isEmpty())
         return std::nullopt;
-    return DateText::parseStrict(sjis::decode(stored.data(), stored.size()).trimmed());
+    return dayOf(DateText::parseStrict(sjis::decode(stored.data(), stored.size()).trimmed()));
 }
 
 struct Slot {
@@ -136,7 +151,7 @@ class TideGroups {
 public:
     TideGroups(const Columns& columns, const TallyOptions& options) : m_columns(columns), m_options(options) { }
 
-    void add(const SqlQuery& q, int row, const std::optional<QDate>& day, int catches)
+    void add(const SqlQuery& q, int row, const std::optional<Day>& day, int catches)
     {
         TideTally& group = m_groups[groupOf(q, row, day)];
         ++group.outings;
@@ -186,7 +201,7 @@ private:
         return int(m_groups.size() - 1);
     }
 
-    int groupOf(const SqlQuery& q, int row, const std::optional<QDate>& day)
+    int groupOf(const SqlQuery& q, int row, const std::optional<Day>& day)
     {
         const int stored = m_names.id(q.textBytesAt(row, m_columns.tide));
         if (stored >= 0) {
@@ -199,12 +214,12 @@ private:
         }
         if (!day || !m_options.computedTide)
             return group(unknownTide(), false);
-        const auto known = m_byDay.constFind(*day);
+        const auto known = m_byDay.constFind(day->date);
         if (known != m_byDay.constEnd())
             return *known;
-        const QString computed = trimmedEnd(m_options.computedTide(*day).trimmed());
+        const QString computed = m_options.computedTide(day->date).trimmed();
         const int g = computed.isEmpty() ? group(unknownTide(), false) : group(computed, true);
-        m_byDay.insert(*day, g);
+        m_byDay.insert(day->date, g);
         return g;
     }
 
@@ -296,12 +311,12 @@ private:
 
     void addRecord(int row)
     {
-        const std::optional<QDate> day = readDay(m_q.textBytesAt(row, m_columns.day));
+        const std::optional<Day> day = readDay(m_q.textBytesAt(row, m_columns.day));
         const RecordCatch record = catchOf(row);
         m_catches += record.catches;
         if (day) {
-            YearTally& year = m_years[day->year()];
-            year.year = day->year();
+            YearTally& year = m_years[day->year];
+            year.year = day->year;
             ++year.outings;
             year.catches += record.catches;
         } else {
@@ -314,7 +329,7 @@ private:
         m_points.add(m_q.textBytesAt(row, m_columns.point), record.catches);
     }
 
-    void addSpecies(const Slot& slot, int row, const std::optional<QDate>& day)
+    void addSpecies(const Slot& slot, int row, const std::optional<Day>& day)
     {
         if (size_t(slot.species) >= m_perSpecies.size())
             m_perSpecies.resize(size_t(slot.species) + 1);
@@ -322,11 +337,11 @@ private:
         s.catches += slot.catches;
         ++s.outings;
         if (day)
-            s.byMonth[size_t(day->month() - 1)] += slot.catches;
+            s.byMonth[size_t(day->month - 1)] += slot.catches;
         if (!slot.largest)
             return;
         if (day)
-            s.sizes.push_back(SizeOnDay{*day, *slot.largest, row});
+            s.sizes.push_back(SizeOnDay{day->date, *slot.largest, row});
         // The first record to reach a size holds it; a later equal one does not take it over.
         if (!s.best || *slot.largest > s.best->size)
             s.best = PersonalBest{*slot.largest, row, 0, {}, {}, {}};
