@@ -79,7 +79,7 @@ void TBunsekiF::buildPages()
     Grid_Best->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid_Best->setSelectionMode(QAbstractItemView::SingleSelection);
     Grid_Best->verticalHeader()->hide();
-    Grid_Best->horizontalHeader()->setStretchLastSection(true);
+    Grid_Best->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     Label_Chosen = kit::label(m_pages[Best], "Label_Chosen",
         QStringLiteral("行をダブルクリックすると、閉じたあとにその記録を表示します"), {});
     m_pages[Best]->layout()->addWidget(Grid_Best);
@@ -175,7 +175,6 @@ void TBunsekiF::fillBests()
         Grid_Best->item(row, 0)->setData(Qt::UserRole, s.best->row);
         Grid_Best->item(row, 0)->setData(Qt::UserRole + 1, s.best->codeNo);
     }
-    Grid_Best->resizeColumnsToContents();
 }
 
 void TBunsekiF::Tab_ChartsChange(int page)

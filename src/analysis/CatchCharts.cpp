@@ -101,6 +101,11 @@ QChart* byYear(const CatchTally& tally)
     auto* series = new QBarSeries;
     series->append(catches);
     series->append(outings);
+    series->setLabelsVisible(true);
+    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+    // Outside the bars the labels stand on the chart's white, not on a bar.
+    catches->setLabelColor(Qt::black);
+    outings->setLabelColor(Qt::black);
     attach(c, series, categoryAxis(QStringLiteral("年"), years), countAxis(QStringLiteral("匹・回"), largest));
     return c;
 }
@@ -111,7 +116,9 @@ QChart* byTide(const CatchTally& tally)
     auto* perOuting = new QBarSet(QStringLiteral("釣行あたりの釣果（匹）"));
     QStringList tides;
     double largest = 0;
+    bool computed = false;
     for (const TideTally& t : tally.tides) {
+        computed = computed || t.computed;
         tides << QStringLiteral("%1\n%2回").arg(t.name).arg(t.outings);
         *perOuting << t.perOuting();
         largest = std::max(largest, t.perOuting());
@@ -123,7 +130,8 @@ QChart* byTide(const CatchTally& tally)
     series->setLabelsPrecision(3);
     auto* y = countAxis(QStringLiteral("釣行あたりの釣果（匹）"), largest);
     y->setLabelFormat(QStringLiteral("%.1f"));
-    attach(c, series, categoryAxis(QStringLiteral("潮（計算＝潮の記録がなく暦から求めたもの）"), tides), y);
+    const QString axis = computed ? QStringLiteral("潮（「計算」は潮が記録されず暦から求めたもの）") : QStringLiteral("潮");
+    attach(c, series, categoryAxis(axis, tides), y);
     c->legend()->hide();
     return c;
 }
@@ -183,11 +191,12 @@ QChart* sizesOverTime(const SpeciesTally* species)
         for (QAbstractAxis* axis : c->axes())
             mark->attachAxis(axis);
     }
-    if (species->sizes.size() == 1) {
-        // One day alone would make an empty time axis.
-        const QDateTime day(species->sizes.front().day, QTime(12, 0));
-        x->setRange(day.addDays(-30), day.addDays(30));
-    }
+    // Room on both sides, so the first and last outings stand clear of the axes; one day
+    // alone would otherwise make an empty time axis.
+    const qint64 days = species->sizes.front().day.daysTo(species->sizes.back().day);
+    const qint64 margin = std::max<qint64>(15, days / 30);
+    x->setRange(QDateTime(species->sizes.front().day.addDays(-margin), QTime(0, 0)),
+        QDateTime(species->sizes.back().day.addDays(margin), QTime(0, 0)));
     return c;
 }
 
