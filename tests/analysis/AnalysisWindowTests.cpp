@@ -111,6 +111,45 @@ TEST(AnalysisWindow, ShowsTheSearchedSpeciesAloneAndMovesTheBrowserToAChosenBest
     });
     QTest::mouseClick(browser.Btn_Bunseki, Qt::LeftButton);
     EXPECT_EQ(browser.Edit_No->text(), S("4"));
+
+    // Typing starts a correction, which the analysis must not move away from.
+    QTest::mouseClick(browser.Edit_Tenki, Qt::LeftButton);
+    QTest::keyClicks(browser.Edit_Tenki, S("x"));
+    EXPECT_FALSE(browser.Btn_Bunseki->isEnabled());
+    QTest::mouseClick(browser.Btn_No, Qt::LeftButton);
+    EXPECT_TRUE(browser.Btn_Bunseki->isEnabled());
+    EXPECT_TRUE(seams.messages.errors.isEmpty()) << seams.messages.errors.join(u'\n').toStdString();
+    FishdataF = nullptr;
+}
+
+TEST(AnalysisWindow, AnEmptyBookShowsEveryTabAndAFailedSaveIsTold)
+{
+    ScriptedSeams seams;
+    TempDatabase db;
+    TFishdataF browser(nullptr);
+    FishdataF = &browser;
+    browser.show();
+
+    seams.fileDialog.answers.push_back(db.dir() + S("/no such folder/tide"));
+    seams.modal.scripts.push_back([](QDialog& d) {
+        auto& w = dynamic_cast<TBunsekiF&>(d);
+        EXPECT_EQ(w.Label_Total->text(), S("釣行 0 回　釣果 0 匹　魚種 0 種"));
+        QTabBar* tabs = w.Tab_Charts->tabBar();
+        for (int page = TBunsekiF::PageCount - 1; page >= 0; --page)
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
+        EXPECT_EQ(w.chartViews(TBunsekiF::Place).size(), 2);
+        EXPECT_EQ(w.CBox_Fish->count(), 0);
+        EXPECT_EQ(w.Grid_Best->rowCount(), 0);
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(TBunsekiF::Tide).center());
+        QTest::mouseClick(w.Btn_Save, Qt::LeftButton);
+        QTest::mouseClick(w.Btn_Save, Qt::LeftButton); // cancelled: nothing to tell
+        QTest::mouseClick(w.Btn_Close, Qt::LeftButton);
+        return int(QDialog::Accepted);
+    });
+    QTest::mouseClick(browser.Btn_Bunseki, Qt::LeftButton);
+    EXPECT_EQ(seams.messages.informed,
+        (QStringList{S("画像を保存できませんでした\n") + db.dir() + S("/no such folder/tide.png")}));
+    EXPECT_EQ(browser.Edit_No->text(), S("0"));
     EXPECT_TRUE(seams.messages.errors.isEmpty()) << seams.messages.errors.join(u'\n').toStdString();
     FishdataF = nullptr;
 }
