@@ -1,0 +1,231 @@
+#include "core/Almanac.h"
+
+#include "core/Error.h"
+#include "core/SkyEvents.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <unordered_map>
+#include <vector>
+
+// The calendar is the one Japanese almanacs print as 旧暦: the Tenpō calendar's rules
+// applied to modern new moons and solar terms (as the National Astronomical Observatory
+// of Japan publishes them), all in Japan Standard Time.
+//
+// - A month begins on the JST calendar day that holds the instant of the new moon. The
+//   instant is computed to a few seconds and its date taken as it falls: 23:59:50 is
+//   that day, 00:00:10 the next. A new moon within ten minutes of midnight is computed
+//   again with libnova's lunar series at their finest before its date is read; a
+//   calendar from a better ephemeris could still disagree on one that falls within a
+//   few seconds of midnight, which no source can settle.
+// - A principal term (中気, the sun at a multiple of 30 degrees) falls in the month whose
+//   days hold its JST date. The month holding the December solstice is the 11th, the
+//   next ones follow in order.
+// - From one 11th month to the next there are twelve months, or thirteen; with
+//   thirteen, the first month holding no principal term is the leap month and takes the
+//   number of the month before it. This is the rule of the Chinese Shixian calendar that
+//   the Tenpō calendar took over; it agrees with the Tenpō rule (solstice and equinox
+//   months are the 11th, 2nd, 5th and 8th; leap months hold no principal term) in every
+//   year that rule decides, and decides the one that rule cannot, 2033, as 閏11月, the
+//   answer the Japan Calendar Culture Association (日本カレンダー暦文化振興協会)
+//   recommended in 2015 and most published tables print.
+
+namespace kelpora {
+
+namespace {
+
+// The JST calendar day of an instant, as a Julian day number (QDate::toJulianDay()).
+qint64 jstDay(double jdUt)
+{
+    return qint64(std::floor(jdUt + 0.5 + 9.0 / 24.0));
+}
+
+// Noon JST of a day, as a Julian day in Universal Time.
+double jstNoon(qint64 day)
+{
+    return double(day) - 9.0 / 24.0;
+}
+
+// The principal term at the December solstice of `year`.
+int solsticeTerm(int year)
+{
+    return 12 * (year - 2000) + 9;
+}
+
+struct Month {
+    qint64 firstDay = 0;
+    int lunation = 0;
+    LunarDate first; // its first day
+};
+
+// The months from the 11th month of one year up to the 11th of the next.
+using Span = std::vector<Month>;
+
+class Calendar {
+public:
+    AlmanacDay day(qint64 jd)
+    {
+        const std::lock_guard lock(m_mutex);
+        const Span& span = spanOf(jd);
+        const auto after = std::upper_bound(
+            span.begin(), span.end(), jd, [](qint64 d, const Month& m) { return d < m.firstDay; });
+        const Month& month = *(after - 1);
+
+        AlmanacDay result;
+        result.lunar = month.first;
+        result.lunar.day = int(jd - month.firstDay) + 1;
+        // On a month's first day the new moon may come after noon: the age is then
+        // still counted from the one before.
+        const double noon = jstNoon(jd);
+        double newMoon = newMoonOf(month.lunation);
+        if (newMoon > noon)
+            newMoon = newMoonOf(month.lunation - 1);
+        result.moonAge = std::round((noon - newMoon) * 10.0) / 10.0;
+        result.tideName = tideNameOfLunarDay(result.lunar.day);
+        return result;
+    }
+
+private:
+    double newMoonOf(int k)
+    {
+        const auto found = m_newMoons.find(k);
+        if (found != m_newMoons.end())
+            return found->second;
+        return m_newMoons.emplace(k, sky::newMoon(k)).first->second;
+    }
+
+    double termOf(int n)
+    {
+        const auto found = m_terms.find(n);
+        if (found != m_terms.end())
+            return found->second;
+        return m_terms.emplace(n, sky::principalTerm(n)).first->second;
+    }
+
+    qint64 firstDayOf(int k) { return jstDay(newMoonOf(k)); }
+
+    // The lunation whose month holds the JST day `day`.
+    int lunationHolding(qint64 day)
+    {
+        int k = int(std::floor((double(day) - 2451550.1) / 29.530588861));
+        while (firstDayOf(k) > day)
+            --k;
+        while (firstDayOf(k + 1) <= day)
+            ++k;
+        return k;
+    }
+
+    // The span that holds `jd`: the one begun by the 11th month of its own year, or of
+    // the year before.
+    const Span& spanOf(qint64 jd)
+    {
+        const int year = QDate::fromJulianDay(jd).year();
+        const Span& late = spanFrom(year);
+        if (jd >= late.front().firstDay)
+            return late;
+        return spanFrom(year - 1);
+    }
+
+    // The months from the 11th month of `year` to the last before the 11th of year + 1.
+    const Span& spanFrom(int year)
+    {
+        const auto found = m_spans.find(year);
+        if (found != m_spans.end())
+            return found->second;
+        return m_spans.emplace(year, buildSpan(year)).first->second;
+    }
+
+    Span buildSpan(int year)
+    {
+        const int firstTerm = solsticeTerm(year);
+        const int begin = lunationHolding(jstDay(termOf(firstTerm)));
+        const int end = lunationHolding(jstDay(termOf(solsticeTerm(year + 1))));
+        const int count = end - begin;
+        if (count != 12 && count != 13)
+            throw std::logic_error("a lunisolar year of neither twelve nor thirteen months");
+
+        Span span;
+        std::vector<bool> holdsTerm(size_t(count), false);
+        for (int n = firstTerm; n < firstTerm + 12; ++n)
+            holdsTerm[size_t(lunationHolding(jstDay(termOf(n))) - begin)] = true;
+
+        bool leapSeen = count == 12;
+        int number = 10;
+        for (int i = 0; i < count; ++i) {
+            const bool leap = !leapSeen && !holdsTerm[size_t(i)];
+            leapSeen = leapSeen || leap;
+            if (!leap)
+                number = number % 12 + 1;
+            span.push_back(Month{firstDayOf(begin + i), begin + i, LunarDate{number, 1, leap}});
+        }
+        if (!leapSeen)
+            throw std::logic_error("a lunisolar year of thirteen months without a month lacking a principal term");
+        return span;
+    }
+
+    std::mutex m_mutex;
+    std::unordered_map<int, double> m_newMoons; // UT instants by lunation
+    std::unordered_map<int, double> m_terms;    // UT instants by principal term
+    std::map<int, Span> m_spans;                // by the year of their first month
+};
+
+Calendar& calendar()
+{
+    static Calendar instance;
+    return instance;
+}
+
+} // namespace
+
+bool almanacCovers(const QDate& date)
+{
+    return date.isValid() && date.year() >= kAlmanacFirstYear && date.year() <= kAlmanacLastYear;
+}
+
+AlmanacDay almanacFor(const QDate& jstDate)
+{
+    if (!almanacCovers(jstDate))
+        throw Error(QStringLiteral("旧暦・潮・月齢は %1 年から %2 年までの日付について計算できます")
+                        .arg(kAlmanacFirstYear)
+                        .arg(kAlmanacLastYear));
+    return calendar().day(jstDate.toJulianDay());
+}
+
+QString lunarDateText(const LunarDate& date)
+{
+    const QString text = QStringLiteral("%1/%2").arg(date.month).arg(date.day);
+    return date.leap ? QStringLiteral("閏") + text : text;
+}
+
+// The names by lunar day that Japanese tide tables and newspapers print, as the Japan
+// Coast Guard's Hydrographic and Oceanographic Department gives them ("潮の名前",
+// 海上保安庁海洋情報部): 大潮 1-2, 中潮 3-6, 小潮 7-9, 長潮 10, 若潮 11, 中潮 12-13,
+// 大潮 14-17, 中潮 18-21, 小潮 22-24, 長潮 25, 若潮 26, 中潮 27-28, 大潮 29-30.
+QString tideNameOfLunarDay(int day)
+{
+    struct Run {
+        int lastDay;
+        const char16_t* name;
+    };
+    static constexpr Run kRuns[] = {{2, u"大潮"}, {6, u"中潮"}, {9, u"小潮"}, {10, u"長潮"}, {11, u"若潮"},
+        {13, u"中潮"}, {17, u"大潮"}, {21, u"中潮"}, {24, u"小潮"}, {25, u"長潮"}, {26, u"若潮"}, {28, u"中潮"},
+        {30, u"大潮"}};
+    // Built once, so a day's name is a shared copy rather than a new string.
+    static const std::array<QString, 30> kByDay = [] {
+        std::array<QString, 30> names;
+        int d = 1;
+        for (const Run& run : kRuns)
+            for (; d <= run.lastDay; ++d)
+                names[size_t(d - 1)] = QString::fromUtf16(run.name);
+        return names;
+    }();
+    if (day < 1 || day > 30)
+        throw std::out_of_range("a lunar day outside 1 to 30");
+    return kByDay[size_t(day - 1)];
+}
+
+} // namespace kelpora
