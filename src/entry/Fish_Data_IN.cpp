@@ -423,6 +423,9 @@ void TFishDataIn::enterPressed(QWidget* field)
 void TFishDataIn::moveFocusTo(QWidget* field)
 {
     field->setFocus(Qt::OtherFocusReason);
+    // A tide name filled in from the date is replaced by typing, not added to.
+    if (auto* list = qobject_cast<QComboBox*>(field); list && list->lineEdit())
+        list->lineEdit()->selectAll();
     auto* edit = qobject_cast<QLineEdit*>(field);
     if (!edit)
         return;
