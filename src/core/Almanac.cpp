@@ -25,14 +25,19 @@
 // - A principal term (中気, the sun at a multiple of 30 degrees) falls in the month whose
 //   days hold its JST date. The month holding the December solstice is the 11th, the
 //   next ones follow in order.
-// - From one 11th month to the next there are twelve months, or thirteen; with
-//   thirteen, the first month holding no principal term is the leap month and takes the
-//   number of the month before it. This is the rule of the Chinese Shixian calendar that
-//   the Tenpō calendar took over; it agrees with the Tenpō rule (solstice and equinox
-//   months are the 11th, 2nd, 5th and 8th; leap months hold no principal term) in every
-//   year that rule decides, and decides the one that rule cannot, 2033, as 閏11月, the
-//   answer the Japan Calendar Culture Association (日本カレンダー暦文化振興協会)
-//   recommended in 2015 and most published tables print.
+// - From one 11th month to the next there are twelve months, or thirteen. With thirteen,
+//   the months of the March equinox, the June solstice and the September equinox are the
+//   2nd, 5th and 8th, and the leap month is the first month holding no principal term
+//   in the one quarter (from the 11th, 2nd, 5th or 8th month to the next of them) that
+//   has four months; it takes the number of the month before it. A month without a
+//   principal term elsewhere is no leap month: 1852 has 閏2月, not a leap month after
+//   its 11th, which holds no principal term either.
+// - Where those rules contradict each other, as they do first from 2033 to 2034 (the
+//   solstice and equinox months cannot all get their numbers), a twelve-month span is
+//   numbered in order and a thirteen-month one takes its first month without a principal
+//   term as leap month. That gives 2033 閏11月, the answer the Japan Calendar Culture
+//   Association (日本カレンダー暦文化振興協会) recommended in 2015 and most published
+//   tables print.
 
 namespace kelpora {
 
@@ -148,23 +153,48 @@ private:
         if (count != 12 && count != 13)
             throw std::logic_error("a lunisolar year of neither twelve nor thirteen months");
 
-        Span span;
-        std::vector<bool> holdsTerm(size_t(count), false);
-        for (int n = firstTerm; n < firstTerm + 12; ++n)
-            holdsTerm[size_t(lunationHolding(jstDay(termOf(n))) - begin)] = true;
+        // The month (counted from this span's first) that holds each principal term.
+        std::array<int, 12> termMonth{};
+        for (int i = 0; i < 12; ++i)
+            termMonth[size_t(i)] = lunationHolding(jstDay(termOf(firstTerm + i))) - begin;
+        const int leap = count == 13 ? leapMonth(termMonth, count) : -1;
 
-        bool leapSeen = count == 12;
+        Span span;
         int number = 10;
         for (int i = 0; i < count; ++i) {
-            const bool leap = !leapSeen && !holdsTerm[size_t(i)];
-            leapSeen = leapSeen || leap;
-            if (!leap)
+            if (i != leap)
                 number = number % 12 + 1;
-            span.push_back(Month{firstDayOf(begin + i), begin + i, LunarDate{number, 1, leap}});
+            span.push_back(Month{firstDayOf(begin + i), begin + i, LunarDate{number, 1, i == leap}});
         }
-        if (!leapSeen)
-            throw std::logic_error("a lunisolar year of thirteen months without a month lacking a principal term");
         return span;
+    }
+
+    // The leap month of a thirteen-month span, by the rules above.
+    static int leapMonth(const std::array<int, 12>& termMonth, int count)
+    {
+        std::vector<bool> holdsTerm(size_t(count), false);
+        for (int month : termMonth)
+            holdsTerm[size_t(month)] = true;
+        const auto firstWithout = [&](int from, int to) {
+            for (int i = from; i < to; ++i)
+                if (!holdsTerm[size_t(i)])
+                    return i;
+            return -1;
+        };
+        const int quarters[] = {0, termMonth[3], termMonth[6], termMonth[9], count};
+        for (int q = 0; q < 4; ++q) {
+            const int length = quarters[q + 1] - quarters[q];
+            if (length == 4) {
+                if (const int leap = firstWithout(quarters[q] + 1, quarters[q + 1]); leap >= 0)
+                    return leap;
+            }
+            if (length != 3)
+                break;
+        }
+        const int leap = firstWithout(1, count);
+        if (leap < 0)
+            throw std::logic_error("a lunisolar year of thirteen months without a month lacking a principal term");
+        return leap;
     }
 
     std::mutex m_mutex;

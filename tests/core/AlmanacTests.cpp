@@ -15,7 +15,8 @@
 // - Leap months: 閏3月 2012-04-21, 閏9月 2014-10-24, 閏5月 2017-06-24, 閏4月 2020-05-23,
 //   閏2月 2023-03-22, 閏6月 2025-07-25, 閏5月 2028-06-23, and 閏11月 2033-12-22, the
 //   reading the Japan Calendar Culture Association recommended for the year the Tenpō
-//   rule leaves open.
+//   rule leaves open; and 閏2月 1852-03-21 (嘉永5年閏2月), where the Tenpō rule passes
+//   over a month without a principal term right after the 11th.
 // - New and full moons (NAOJ, UTC): new 2023-12-12 23:32, 2024-01-11 11:57, 2024-04-08
 //   18:21, 2022-10-25 10:49; full 2024-04-23 23:49, 2022-11-08 11:02.
 
@@ -51,7 +52,7 @@ TEST(Almanac, TheLunarYearBeginsOnThePublishedDays)
 
 TEST(Almanac, LeapMonthsFallWhereThePublishedTablesPutThem)
 {
-    const std::pair<QDate, const char*> leaps[] = {{{2012, 4, 21}, "閏3/1"}, {{2014, 10, 24}, "閏9/1"},
+    const std::pair<QDate, const char*> leaps[] = {{{1852, 3, 21}, "閏2/1"}, {{2012, 4, 21}, "閏3/1"}, {{2014, 10, 24}, "閏9/1"},
         {{2017, 6, 24}, "閏5/1"}, {{2020, 5, 23}, "閏4/1"}, {{2023, 3, 22}, "閏2/1"}, {{2025, 7, 25}, "閏6/1"},
         {{2028, 6, 23}, "閏5/1"}, {{2033, 12, 22}, "閏11/1"}};
     for (const auto& [day, text] : leaps) {
