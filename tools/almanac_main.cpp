@@ -34,7 +34,8 @@ std::optional<std::vector<QDate>> datesOf(const QStringList& args)
     for (const QString& arg : args) {
         const std::optional<QDate> date = kelpora::DateText::parseStrict(arg);
         if (!date) {
-            complain(QStringLiteral("日付「%1」が読めません。yyyy/mm/dd の形で、ある日付を指定してください。").arg(arg));
+            complain(
+                QStringLiteral("日付「%1」が読めません。yyyy/mm/dd の形で、ある日付を指定してください。").arg(arg));
             allRead = false;
         } else if (!kelpora::almanacCovers(*date)) {
             complain(QStringLiteral("日付「%1」は計算できる範囲（%2年から%3年まで）の外です。")

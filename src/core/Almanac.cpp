@@ -76,8 +76,8 @@ public:
     {
         const std::lock_guard lock(m_mutex);
         const Span& span = spanOf(jd);
-        const auto after = std::upper_bound(
-            span.begin(), span.end(), jd, [](qint64 d, const Month& m) { return d < m.firstDay; });
+        const auto after
+            = std::upper_bound(span.begin(), span.end(), jd, [](qint64 d, const Month& m) { return d < m.firstDay; });
         const Month& month = *(after - 1);
 
         AlmanacDay result;
@@ -199,8 +199,8 @@ private:
 
     std::mutex m_mutex;
     std::unordered_map<int, double> m_newMoons; // UT instants by lunation
-    std::unordered_map<int, double> m_terms;    // UT instants by principal term
-    std::map<int, Span> m_spans;                // by the year of their first month
+    std::unordered_map<int, double> m_terms; // UT instants by principal term
+    std::map<int, Span> m_spans; // by the year of their first month
 };
 
 Calendar& calendar()
@@ -241,9 +241,9 @@ QString tideNameOfLunarDay(int day)
         int lastDay;
         const char16_t* name;
     };
-    static constexpr Run kRuns[] = {{2, u"大潮"}, {6, u"中潮"}, {9, u"小潮"}, {10, u"長潮"}, {11, u"若潮"},
-        {13, u"中潮"}, {17, u"大潮"}, {21, u"中潮"}, {24, u"小潮"}, {25, u"長潮"}, {26, u"若潮"}, {28, u"中潮"},
-        {30, u"大潮"}};
+    static constexpr Run kRuns[]
+        = {{2, u"大潮"}, {6, u"中潮"}, {9, u"小潮"}, {10, u"長潮"}, {11, u"若潮"}, {13, u"中潮"}, {17, u"大潮"},
+            {21, u"中潮"}, {24, u"小潮"}, {25, u"長潮"}, {26, u"若潮"}, {28, u"中潮"}, {30, u"大潮"}};
     // Built once, so a day's name is a shared copy rather than a new string.
     static const std::array<QString, 30> kByDay = [] {
         std::array<QString, 30> names;

@@ -7,8 +7,8 @@ namespace kelpora {
 
 // A date of the Japanese lunisolar calendar (旧暦) as it is reckoned today.
 struct LunarDate {
-    int month = 0;     // 1 to 12
-    int day = 0;       // 1 to 30
+    int month = 0; // 1 to 12
+    int day = 0; // 1 to 30
     bool leap = false; // a leap month (閏月), numbered after the month before it
     friend bool operator==(const LunarDate&, const LunarDate&) = default;
 };
@@ -17,7 +17,7 @@ struct LunarDate {
 struct AlmanacDay {
     LunarDate lunar;
     double moonAge = 0.0; // days since the last new moon at noon JST, to one decimal
-    QString tideName;     // 大潮, 中潮, 小潮, 長潮 or 若潮
+    QString tideName; // 大潮, 中潮, 小潮, 長潮 or 若潮
 };
 
 // The years the almanac answers for. Outside them Delta T, the earth's slowing, is

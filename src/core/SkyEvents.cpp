@@ -75,7 +75,7 @@ double elongation(double jde, double lunarTerms)
 // follow until a step is below a second.
 constexpr double kGoodEnough = 10.0 * kSecond;
 
-template<class F> double solve(double guess, double rate, double rateError, bool exact, F f)
+template <class F> double solve(double guess, double rate, double rateError, bool exact, F f)
 {
     double t = guess;
     double before = 0.0;
@@ -179,7 +179,8 @@ double principalTerm(int n)
         rate = 0.985647 + 0.032995 * std::cos(M) + 0.000689 * std::cos(2 * M);
         t -= wrap180(longitude - target) / rate;
     }
-    const double jde = solve(t, rate, 0.001, false, [target](double at) { return wrap180(apparentSunLongitude(at) - target); });
+    const double jde
+        = solve(t, rate, 0.001, false, [target](double at) { return wrap180(apparentSunLongitude(at) - target); });
     return jde - deltaT(jde) / 86400.0;
 }
 

@@ -52,9 +52,9 @@ TEST(Almanac, TheLunarYearBeginsOnThePublishedDays)
 
 TEST(Almanac, LeapMonthsFallWhereThePublishedTablesPutThem)
 {
-    const std::pair<QDate, const char*> leaps[] = {{{1852, 3, 21}, "閏2/1"}, {{2012, 4, 21}, "閏3/1"}, {{2014, 10, 24}, "閏9/1"},
-        {{2017, 6, 24}, "閏5/1"}, {{2020, 5, 23}, "閏4/1"}, {{2023, 3, 22}, "閏2/1"}, {{2025, 7, 25}, "閏6/1"},
-        {{2028, 6, 23}, "閏5/1"}, {{2033, 12, 22}, "閏11/1"}};
+    const std::pair<QDate, const char*> leaps[] = {{{1852, 3, 21}, "閏2/1"}, {{2012, 4, 21}, "閏3/1"},
+        {{2014, 10, 24}, "閏9/1"}, {{2017, 6, 24}, "閏5/1"}, {{2020, 5, 23}, "閏4/1"}, {{2023, 3, 22}, "閏2/1"},
+        {{2025, 7, 25}, "閏6/1"}, {{2028, 6, 23}, "閏5/1"}, {{2033, 12, 22}, "閏11/1"}};
     for (const auto& [day, text] : leaps) {
         const LunarDate first = almanacFor(day).lunar;
         EXPECT_EQ(shown(first), text) << qPrintable(day.toString(Qt::ISODate));
@@ -72,7 +72,7 @@ TEST(Almanac, LeapMonthsFallWhereThePublishedTablesPutThem)
 
 TEST(Almanac, TheMoonsAgeIsCountedAtNoonFromTheLastNewMoon)
 {
-    EXPECT_DOUBLE_EQ(almanacFor(QDate(2024, 4, 9)).moonAge, 0.4);   // new moon 03:21 JST
+    EXPECT_DOUBLE_EQ(almanacFor(QDate(2024, 4, 9)).moonAge, 0.4); // new moon 03:21 JST
     EXPECT_DOUBLE_EQ(almanacFor(QDate(2024, 4, 10)).moonAge, 1.4);
     EXPECT_DOUBLE_EQ(almanacFor(QDate(2024, 4, 24)).moonAge, 15.4); // full moon 08:49 JST
     EXPECT_DOUBLE_EQ(almanacFor(QDate(2022, 11, 8)).moonAge, 13.7); // full moon 20:02 JST
