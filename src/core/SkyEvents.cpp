@@ -5,10 +5,10 @@
 #include <libnova/nutation.h>
 #include <libnova/solar.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
-#include <utility>
 
 namespace kelpora::sky {
 
@@ -99,7 +99,8 @@ double jstDayFraction(double jdUt)
     return shifted - std::floor(shifted);
 }
 
-// Delta T as observed (IERS), every five years from 1955 to 2025.
+// Delta T as observed (IERS), every five years from 1955 to 2025; before that, libnova's
+// own table.
 constexpr int kFirstObservedYear = 1955;
 constexpr std::array kObservedDeltaT{
     31.1, 33.2, 35.7, 40.2, 45.5, 50.5, 54.3, 56.9, 60.8, 63.8, 64.7, 66.1, 67.6, 69.4, 69.2};
