@@ -6,8 +6,9 @@
 namespace kelpora::sky {
 
 // The new moon of lunation `k`, counted from the one of 2000-01-06 (k = 0): the instant
-// the moon's apparent ecliptic longitude equals the sun's, to about a second of the
-// theories (a few seconds more from the uncertainty of Delta T).
+// the moon's apparent ecliptic longitude equals the sun's, within half a minute of the
+// theories, or about a second where it falls within minutes of midnight JST (a few
+// seconds more from the uncertainty of Delta T).
 double newMoon(int k);
 
 // The instant the sun's apparent longitude reaches 30 * n degrees (mod 360); n = 0 is the
