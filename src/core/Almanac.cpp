@@ -125,10 +125,13 @@ private:
     }
 
     // The span that holds `jd`: the one begun by the 11th month of its own year, or of
-    // the year before.
+    // the year before. That month begins less than a lunation before the December
+    // solstice, so an earlier day needs no span of its own year built.
     const Span& spanOf(qint64 jd)
     {
         const int year = QDate::fromJulianDay(jd).year();
+        if (jd < jstDay(termOf(solsticeTerm(year))) - 30)
+            return spanFrom(year - 1);
         const Span& late = spanFrom(year);
         if (jd >= late.front().firstDay)
             return late;
