@@ -147,6 +147,8 @@ private:
         return m_spans.emplace(year, buildSpan(year)).first->second;
     }
 
+    // Twelve months need no principal terms but the solstices to be numbered; only
+    // thirteen ask for the others, and only those the leap month rule looks at.
     Span buildSpan(int year)
     {
         const int firstTerm = solsticeTerm(year);
@@ -155,12 +157,7 @@ private:
         const int count = end - begin;
         if (count != 12 && count != 13)
             throw std::logic_error("a lunisolar year of neither twelve nor thirteen months");
-
-        // The month (counted from this span's first) that holds each principal term.
-        std::array<int, 12> termMonth{};
-        for (int i = 0; i < 12; ++i)
-            termMonth[size_t(i)] = lunationHolding(jstDay(termOf(firstTerm + i))) - begin;
-        const int leap = count == 13 ? leapMonth(termMonth, count) : -1;
+        const int leap = count == 13 ? leapMonth(begin, firstTerm, count) : -1;
 
         Span span;
         int number = 10;
@@ -172,29 +169,40 @@ private:
         return span;
     }
 
-    // The leap month of a thirteen-month span, by the rules above.
-    static int leapMonth(const std::array<int, 12>& termMonth, int count)
+    // The leap month (counted from the span's first) of a thirteen-month span beginning
+    // with lunation `begin` and principal term `firstTerm`, by the rules above. Terms are
+    // in order, so only the two inside a quarter can fall in its inner months.
+    int leapMonth(int begin, int firstTerm, int count)
     {
-        std::vector<bool> holdsTerm(size_t(count), false);
-        for (int month : termMonth)
-            holdsTerm[size_t(month)] = true;
-        const auto firstWithout = [&](int from, int to) {
-            for (int i = from; i < to; ++i)
-                if (!holdsTerm[size_t(i)])
-                    return i;
+        std::array<int, 12> termMonth{};
+        termMonth.fill(-1);
+        const auto monthOf = [&](int i) {
+            if (termMonth[size_t(i)] < 0)
+                termMonth[size_t(i)] = lunationHolding(jstDay(termOf(firstTerm + i))) - begin;
+            return termMonth[size_t(i)];
+        };
+        // The first month from `from` up to `to` holding none of the terms first..last.
+        const auto firstWithout = [&](int from, int to, int first, int last) {
+            for (int month = from; month < to; ++month) {
+                bool holds = false;
+                for (int i = first; i <= last && !holds; ++i)
+                    holds = monthOf(i) == month;
+                if (!holds)
+                    return month;
+            }
             return -1;
         };
-        const int quarters[] = {0, termMonth[3], termMonth[6], termMonth[9], count};
+        const int quarters[] = {0, monthOf(3), monthOf(6), monthOf(9), count};
         for (int q = 0; q < 4; ++q) {
             const int length = quarters[q + 1] - quarters[q];
             if (length == 4) {
-                if (const int leap = firstWithout(quarters[q] + 1, quarters[q + 1]); leap >= 0)
+                if (const int leap = firstWithout(quarters[q] + 1, quarters[q + 1], 3 * q + 1, 3 * q + 2); leap >= 0)
                     return leap;
             }
             if (length != 3)
                 break;
         }
-        const int leap = firstWithout(1, count);
+        const int leap = firstWithout(1, count, 0, 11);
         if (leap < 0)
             throw std::logic_error("a lunisolar year of thirteen months without a month lacking a principal term");
         return leap;
