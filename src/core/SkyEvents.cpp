@@ -20,11 +20,12 @@ constexpr double kJ2000 = 2451545.0;
 
 // One evaluation of a new moon takes libnova's lunar series cut at this amplitude and an
 // abridged sun: that puts it within 26 s of the converged solution from the finest
-// series and the full solar theory (checked over 1900-2100), at half the cost of
-// one with the series cut at 1e-6 and the full sun. The cut series costs little less
-// still at coarser amplitudes but errs twice as much at 3e-5. A new moon that lands
-// within kNearMidnight of midnight JST, where its date could hang on those seconds, is
-// solved again with the series cut far lower and the full solar theory, to a second.
+// series and the full solar theory (checked over 1900-2100), at half the cost of one
+// with the series cut at 1e-6 and the full sun. Coarser cuts save little more (the
+// series costs much the same however cut) but err twice as much at 3e-5. A new moon
+// that lands within kNearMidnight (four times that error) of midnight JST, where its
+// date could hang on those seconds, is solved again with the series cut far lower and
+// the full solar theory, to a second.
 constexpr double kLunarTerms = 1e-5;
 constexpr double kLunarTermsNearMidnight = 1e-8;
 constexpr double kNearMidnight = 2.0 / 1440.0;
@@ -74,25 +75,25 @@ double apparentSunLongitude(double jde)
 }
 
 // The largest terms of VSOP87 for the earth's longitude in the ecliptic of date
-// (Bretagnon and Francou, 1988; abridged as in Meeus, Astronomical Algorithms, app. III),
-// in 1e-8 rad, for time in Julian millennia from J2000. Less precession, they stay
-// within 2.4" of libnova's full series over 1700-2300 (checked every 13 days), which is
-// 5 s of new-moon time, at a fiftieth of its cost.
+// (Bretagnon and Francou, 1988; those of Meeus's table, Astronomical Algorithms,
+// app. III, down to 8e-7 rad), in 1e-8 rad, for time in Julian millennia from J2000.
+// Less the precession since J2000, they stay within 2.4" of libnova's full series over
+// 1700-2300 (checked every 13 days), which is 5 s of new-moon time, at a fiftieth of
+// its cost.
 constexpr ln_vsop kEarthL0[] = {{175347046, 0, 0}, {3341656, 4.6692568, 6283.0758500}, {34894, 4.6261, 12566.1517},
     {3497, 2.7441, 5753.3849}, {3418, 2.8289, 3.5231}, {3136, 3.6277, 77713.7715}, {2676, 4.4181, 7860.4194},
     {2343, 6.1352, 3930.2097}, {1324, 0.7425, 11506.7698}, {1273, 2.0371, 529.6910}, {1199, 1.1096, 1577.3435},
     {990, 5.233, 5884.927}, {902, 2.045, 26.298}, {857, 3.508, 398.149}, {780, 1.179, 5223.694}, {753, 2.533, 5507.553},
-    {505, 4.583, 18849.228}, {492, 4.205, 775.523}, {357, 2.920, 0.067}, {317, 5.849, 11790.629},
-    {284, 1.899, 796.298}, {271, 0.315, 10977.079}, {243, 0.345, 5486.778}, {206, 4.806, 2544.314},
-    {205, 1.869, 5573.143}, {202, 2.458, 6069.777}, {156, 0.833, 213.299}, {132, 3.411, 2942.463},
-    {126, 1.083, 20.775}, {115, 0.645, 0.980}, {103, 0.636, 4694.003}, {102, 0.976, 15720.839}, {102, 4.267, 7.114},
-    {99, 6.21, 2146.17}, {98, 0.68, 155.42}, {86, 5.98, 161000.69}, {85, 1.30, 6275.96}, {85, 3.67, 71430.70},
-    {80, 1.81, 17260.15}};
-constexpr ln_vsop kEarthL1[] = {{628331966747.0, 0, 0}, {206059, 2.678235, 6283.07585}, {4303, 2.6351, 12566.1517},
-    {425, 1.590, 3.523}, {119, 5.796, 26.298}, {109, 2.966, 1577.344}, {93, 2.59, 18849.23}, {72, 1.14, 529.69},
-    {68, 1.87, 398.15}};
-constexpr ln_vsop kEarthL2[] = {
-    {52919, 0, 0}, {8720, 1.0721, 6283.0758}, {309, 0.867, 12566.152}, {27, 0.05, 3.52}, {16, 5.19, 26.30}, {16, 3.68, 155.42}};
+    {505, 4.583, 18849.228}, {492, 4.205, 775.523}, {357, 2.920, 0.067}, {317, 5.849, 11790.629}, {284, 1.899, 796.298},
+    {271, 0.315, 10977.079}, {243, 0.345, 5486.778}, {206, 4.806, 2544.314}, {205, 1.869, 5573.143},
+    {202, 2.458, 6069.777}, {156, 0.833, 213.299}, {132, 3.411, 2942.463}, {126, 1.083, 20.775}, {115, 0.645, 0.980},
+    {103, 0.636, 4694.003}, {102, 0.976, 15720.839}, {102, 4.267, 7.114}, {99, 6.21, 2146.17}, {98, 0.68, 155.42},
+    {86, 5.98, 161000.69}, {85, 1.30, 6275.96}, {85, 3.67, 71430.70}, {80, 1.81, 17260.15}};
+constexpr ln_vsop kEarthL1[]
+    = {{628331966747.0, 0, 0}, {206059, 2.678235, 6283.07585}, {4303, 2.6351, 12566.1517}, {425, 1.590, 3.523},
+        {119, 5.796, 26.298}, {109, 2.966, 1577.344}, {93, 2.59, 18849.23}, {72, 1.14, 529.69}, {68, 1.87, 398.15}};
+constexpr ln_vsop kEarthL2[] = {{52919, 0, 0}, {8720, 1.0721, 6283.0758}, {309, 0.867, 12566.152}, {27, 0.05, 3.52},
+    {16, 5.19, 26.30}, {16, 3.68, 155.42}};
 constexpr ln_vsop kEarthL3[] = {{289, 5.844, 6283.076}, {35, 0, 0}, {17, 5.49, 12566.15}};
 constexpr ln_vsop kEarthL4[] = {{114, 3.142, 0}};
 
@@ -108,7 +109,9 @@ double abridgedSunLongitudeJ2000(double jde)
 {
     const double tau = (jde - kJ2000) / 365250.0;
     const double earth = series(kEarthL0, tau)
-        + tau * (series(kEarthL1, tau) + tau * (series(kEarthL2, tau) + tau * (series(kEarthL3, tau) + tau * series(kEarthL4, tau))));
+        + tau
+            * (series(kEarthL1, tau)
+                + tau * (series(kEarthL2, tau) + tau * (series(kEarthL3, tau) + tau * series(kEarthL4, tau))));
     return earth * 1e-8 * 180.0 / std::numbers::pi + 180.0 - precessionSinceJ2000(jde) - kAberration;
 }
 
