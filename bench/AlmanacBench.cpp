@@ -1,5 +1,5 @@
 // What the almanac costs for 20,000 consecutive dates (about 55 years, as a long record
-// book spans): the first pass, which computes every new moon and principal term of
+// book spans): the first pass, which computes the new moons and principal terms of
 // those years, and later passes served from the cache. Prints figures; checks nothing.
 // Each first pass runs in a fresh child run of this program, so its cache is empty.
 
