@@ -56,21 +56,28 @@ void syncAndClose(int fd, const QString& shownPath)
         throw FileError::of(shownPath, writing(), errno);
 }
 
-// "DIR/.NAME.part-1a2b3c4d", opened O_EXCL so no other file is ever written through.
-int createTemporary(const QString& path, mode_t mode, QString& temporary)
+// "DIR/.NAME.part-1a2b3c4d", made by make (which is exclusive, as O_EXCL and mkdir are,
+// so nothing that was there already is ever written through); returns make's result.
+template <typename Make> int createHidden(const QString& path, QString& temporary, Make make)
 {
     const QFileInfo info(path);
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = info.dir().filePath(QStringLiteral(".%1.part-%2")
                                             .arg(info.fileName())
                                             .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
-        const int fd = ::open(encoded(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0)
-            return fd;
+        const int made = make(encoded(temporary).constData());
+        if (made >= 0)
+            return made;
         if (errno != EEXIST)
             throw FileError::of(path, writing(), errno);
     }
     throw FileError::of(path, writing(), EEXIST);
+}
+
+int createTemporary(const QString& path, mode_t mode, QString& temporary)
+{
+    return createHidden(path, temporary,
+        [mode](const char* name) { return ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode); });
 }
 
 } // namespace
@@ -127,6 +134,13 @@ void writeNewFile(const QString& path, const QByteArray& bytes, mode_t mode)
         throw;
     }
     syncAndClose(fd, path);
+}
+
+QString createTemporaryFolder(const QString& finalPath, mode_t mode)
+{
+    QString folder;
+    createHidden(QFileInfo(finalPath).absoluteFilePath(), folder, [mode](const char* name) { return ::mkdir(name, mode); });
+    return folder;
 }
 
 void renameNoReplace(const QString& from, const QString& to)

@@ -48,6 +48,10 @@ private:
 // folder that is itself moved into place once complete. Refuses an existing file.
 void writeNewFile(const QString& path, const QByteArray& bytes, mode_t mode = 0644);
 
+// A new empty folder beside finalPath under a hidden name ("DIR/.NAME.part-1a2b3c4d"),
+// to be filled and then moved into place whole with renameNoReplace. Throws FileError.
+QString createTemporaryFolder(const QString& finalPath, mode_t mode = 0777);
+
 // rename(2) that never replaces what is at `to` (also for folders). Throws FileError.
 void renameNoReplace(const QString& from, const QString& to);
 
