@@ -1,5 +1,6 @@
 #include "bookcare/StoredText.h"
 
+#include "core/Error.h"
 #include "core/SjisCodec.h"
 
 namespace kelpora::bookcare::storedText {
@@ -16,13 +17,24 @@ bool isEscape(QChar c)
     return c.unicode() >= kEscapeBase && c.unicode() <= kEscapeBase + 0xFF;
 }
 
+// Code page 932 reads some characters from two byte pairs (NEC's and IBM's copies of
+// the same kanji) but writes only one of them, so text is kept as text only where it
+// writes back to the very bytes it came from.
+bool writesBackTo(const QString& text, const char* data, qsizetype size)
+{
+    try {
+        return sjis::encode(text) == QByteArray::fromRawData(data, size);
+    } catch (const EncodingError&) {
+        return false;
+    }
+}
+
 // One character's bytes decoded, or a null QString when they are not Shift-JIS.
 QString decodedUnit(const char* data, qsizetype size)
 {
     const QString text = sjis::decode(data, size);
-    return text.size() == 1 && text.front() != QChar::ReplacementCharacter && text.front() != QChar(u'\0')
-        ? text
-        : QString();
+    const bool sound = text.size() == 1 && text.front() != QChar::ReplacementCharacter && text.front() != QChar(u'\0');
+    return sound && writesBackTo(text, data, size) ? text : QString();
 }
 
 } // namespace
@@ -32,11 +44,13 @@ QString toCsv(const QByteArray& stored, bool* escaped)
     if (escaped)
         *escaped = false;
     QString whole = sjis::decode(stored);
-    if (!whole.contains(QChar::ReplacementCharacter) && !whole.contains(QChar(u'\0')))
+    if (!whole.contains(QChar::ReplacementCharacter) && !whole.contains(QChar(u'\0'))
+        && writesBackTo(whole, stored.constData(), stored.size()))
         return whole;
 
     // Shift-JIS is stateless, so character by character gives what the whole did
-    // wherever the bytes are sound.
+    // wherever the bytes are sound; a byte that starts no sound character is escaped and
+    // the next one looked at afresh.
     QString out;
     const char* data = stored.constData();
     for (qsizetype at = 0; at < stored.size();) {

@@ -166,9 +166,10 @@ TEST(CsvExport, ImportThenExportAgainGivesTheSameFilesByteForByte)
 {
     BookFolder folder;
     addAwkwardRecord(folder);
-    // Bytes that are not Shift-JIS (a lone lead byte, 0x80, 0xFF) and NULs, as a damaged
+    // Bytes that are not Shift-JIS (a lone lead byte, 0x80, 0xFF), NEC's copy of a kanji
+    // that code page 932 writes with IBM's bytes, and NULs, as a damaged
     // book may hold them; the map that is no picture would now be refused by the import.
-    const QString odd = QStringLiteral("x'8AD98140FF0080410082'");
+    const QString odd = QStringLiteral("x'8AD98140FF008041ED820082'");
     folder.execute(QStringLiteral("update FISH_DATA set CHIZU = null, FUNE = %1, SHIKAKE = %1 where CODENO = 21").arg(odd));
     BookFolder first(false);
     const Exported a = exportTo(folder.path(), first.file(QStringLiteral("book.csv")));
