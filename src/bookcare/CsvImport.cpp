@@ -3,6 +3,7 @@
 #include "bookcare/CatchDatabase.h"
 #include "bookcare/CsvReader.h"
 #include "bookcare/Excerpt.h"
+#include "bookcare/FileError.h"
 #include "bookcare/PictureFolder.h"
 #include "bookcare/StoredText.h"
 #include "bookcare/FileSync.h"
@@ -244,6 +245,8 @@ qint64 fill(const QString& path, const QByteArray& csv, const PictureFolder& fol
         try {
             insert.execute();
         } catch (const DbError& e) {
+            if (FileError::isDiskFull(e))
+                throw;
             throw LineError{r.line, e.text()};
         }
         if (++records % kBatch == 0 || pending > kBatchBytes) {
@@ -322,6 +325,13 @@ CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
                                 .arg(QDir::toNativeSeparators(result.book)));
             syncDirectory(dir.path());
         });
+    } catch (const Error& e) {
+        if (madeDir)
+            QDir().rmdir(dir.path());
+        if (FileError::isDiskFull(e))
+            throw Error(QStringLiteral("%1 を作れません: ディスクの空きがありません。釣果記録は作っていません。（%2）")
+                            .arg(QDir::toNativeSeparators(result.book), e.text()));
+        throw;
     } catch (...) {
         if (madeDir)
             QDir().rmdir(dir.path());

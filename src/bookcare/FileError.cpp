@@ -12,6 +12,18 @@ bool FileError::diskFull() const noexcept
     return m_error == ENOSPC || m_error == EDQUOT;
 }
 
+bool FileError::isDiskFull(const Error& e)
+{
+    if (const auto* file = dynamic_cast<const FileError*>(&e))
+        return file->diskFull();
+    // The engine passes on the system's own wording, in English or in the user's language.
+    for (const int error : {ENOSPC, EDQUOT})
+        if (e.text().contains(QString::fromLocal8Bit(std::strerror(error)))
+            || e.text().contains(QLatin1String(error == ENOSPC ? "No space left on device" : "Disk quota exceeded")))
+            return true;
+    return false;
+}
+
 FileError FileError::of(const QString& path, const QString& doing, int error)
 {
     return FileError(QStringLiteral("%1 %2: %3").arg(QDir::toNativeSeparators(path), doing, causeText(error)), error);

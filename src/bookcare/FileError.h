@@ -16,6 +16,9 @@ public:
     static FileError of(const QString& path, const QString& doing, int error);
     // The cause alone, in Japanese; never "Unknown error".
     static QString causeText(int error);
+    // Whether an error from anywhere (the database engine included, which tells it only
+    // in its text) comes of a full disk.
+    static bool isDiskFull(const Error& e);
 
 private:
     int m_error;

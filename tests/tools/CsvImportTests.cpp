@@ -1,5 +1,6 @@
 #include "BookFolder.h"
 #include "ToolProcess.h"
+#include "support/SmallDisk.h"
 #include "support/TestImages.h"
 
 #include "bookcare/CsvImport.h"
@@ -207,4 +208,19 @@ TEST(CsvImport, QuotesOnlyTheStartOfAnOverlongField)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_LT(run.err.size(), 300) << run.err.left(400).toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("9999…（全 1048576 文字）」は範囲外の数です"))) << run.err.toStdString();
+}
+
+TEST(CsvImport, OntoAFullDiskSaysSoAndLeavesNothing)
+{
+    BookFolder book;
+    BookFolder exported(false);
+    ASSERT_EQ(ToolProcess::tool("kelpora-export", {book.path(), exported.file(QStringLiteral("d.csv"))}).exitCode, 0);
+    kelpora::testing::SmallDisk disk(1500);
+    KELPORA_NEED_SMALL_DISK(disk);
+    const ToolProcess::Outcome run
+        = ToolProcess::tool("kelpora-import", {exported.file(QStringLiteral("d.csv")), disk.file(QStringLiteral("book"))});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("を作れません: ディスクの空きがありません。釣果記録は作っていません。")))
+        << run.err.toStdString();
+    EXPECT_TRUE(QDir(disk.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
