@@ -16,6 +16,7 @@
 #include "core/SqlQuery.h"
 #include "pictures/PictureStore.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,6 +26,7 @@
 
 #include <limits>
 #include <map>
+#include <set>
 
 namespace kelpora::bookcare {
 
@@ -38,9 +40,16 @@ struct LineError {
 
 // Turns CSV records into the insert's parameters. Without a query it only checks them,
 // so a bad line is found before any book is made.
+// Digests of picture bytes already decoded without fault, each with the rule it passed
+// (a photo's or a chart's): the check reads every file and the fill reads it again, and
+// a picture decodes once, however often it is named.
+using SoundPictures = std::set<QByteArray>;
+
 class RecordBinder {
 public:
-    RecordBinder(SqlQuery* q, const PictureFolder& pictures) : m_q(q), m_folder(pictures) { }
+    RecordBinder(SqlQuery* q, const PictureFolder& pictures, SoundPictures& sound)
+        : m_q(q), m_folder(pictures), m_sound(sound)
+    { }
 
     // Binds one CSV record to the insert; returns the bytes of pictures it bound.
     qint64 bind(const CsvReader::Record& r)
@@ -167,12 +176,15 @@ private:
         return bytes;
     }
 
-    void ensurePicture(const record::Column& c, const QString& relative, const QByteArray& bytes) const
+    void ensurePicture(const record::Column& c, const QString& relative, const QByteArray& bytes)
     {
         const bool photo = QLatin1String(c.name).startsWith(QLatin1String("PHOTO"));
         const QString shown = excerpt(relative, 80);
         if (bytes.isEmpty())
             fail(c, QStringLiteral("写真のファイル %1 は空です").arg(shown));
+        const QByteArray key = (photo ? "P" : "C") + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+        if (m_sound.count(key))
+            return;
         try {
             // Decoded, small, as a thumbnail would be: a header alone can hide damaged data.
             const Picture p = PictureStore::fromBytes(bytes, photo ? ReadRule::JpegOnly : ReadRule::BitmapFirst);
@@ -183,10 +195,12 @@ private:
                     .arg(shown, photo ? QStringLiteral(" JPEG の写真") : QStringLiteral(" JPEG か BMP の画像"),
                         e.text().simplified()));
         }
+        m_sound.insert(key);
     }
 
     SqlQuery* m_q;
     const PictureFolder& m_folder;
+    SoundPictures& m_sound;
     int m_line = 0;
     qint64 m_pictureBytes = 0;
     int m_pictures = 0;
@@ -209,20 +223,21 @@ void checkHeader(const CsvReader::Record& header)
 }
 
 // Reads every record after the header; throws LineError or CsvReader::SyntaxError.
-void checkAll(const QByteArray& csv, const PictureFolder& pictures)
+void checkAll(const QByteArray& csv, const PictureFolder& pictures, SoundPictures& sound)
 {
     CsvReader reader(csv);
     CsvReader::Record r;
     if (!reader.next(r))
         throw LineError{1, QStringLiteral("見出しの行がありません")};
     checkHeader(r);
-    RecordBinder binder(nullptr, pictures);
+    RecordBinder binder(nullptr, pictures, sound);
     while (reader.next(r))
         binder.bind(r);
 }
 
 // Reads the whole (checked) CSV into the new book at path, committing now and then.
-qint64 fill(const QString& path, const QByteArray& csv, const PictureFolder& folder, int& pictures)
+qint64 fill(
+    const QString& path, const QByteArray& csv, const PictureFolder& folder, SoundPictures& sound, int& pictures)
 {
     CsvReader reader(csv);
     CsvReader::Record r;
@@ -233,7 +248,7 @@ qint64 fill(const QString& path, const QByteArray& csv, const PictureFolder& fol
     db.setDefaultTransaction(&tr);
     SqlQuery insert(db, tr);
     insert.addSql(record::insertAllSql());
-    RecordBinder binder(&insert, folder);
+    RecordBinder binder(&insert, folder, sound);
 
     // Committed in batches: with forced writes each commit waits for the disk.
     constexpr int kBatch = 500;
@@ -285,7 +300,8 @@ template <typename Work> void onLines(const QString& csvPath, Work work)
 void CsvImport::check(const QByteArray& csv, const QString& csvPath)
 {
     const PictureFolder pictures(csvPath);
-    onLines(csvPath, [&] { checkAll(csv, pictures); });
+    SoundPictures sound;
+    onLines(csvPath, [&] { checkAll(csv, pictures, sound); });
 }
 
 CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
@@ -308,7 +324,8 @@ CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
         throw Error(QStringLiteral("フォルダ %1 を作れません。").arg(QDir::toNativeSeparators(dir.path())));
     try {
         onLines(csvPath, [&] {
-            checkAll(csv, pictures);
+            SoundPictures sound;
+            checkAll(csv, pictures, sound);
             // Built under a temporary name and moved into place whole: a failed or
             // interrupted import never leaves a half-filled book where the application looks.
             QTemporaryDir scratch(dir.absoluteFilePath(QStringLiteral(".import-XXXXXX")));
@@ -317,7 +334,7 @@ CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
                     QStringLiteral("一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(dir.path())));
             const QString building = scratch.filePath(QLatin1String(TDM1::kFileName));
             createCatchDatabase(building, false);
-            result.records = fill(building, csv, pictures, result.pictures);
+            result.records = fill(building, csv, pictures, sound, result.pictures);
             FirebirdService::setForcedWrites(building);
             syncFile(building);
             if (!QFile::rename(building, result.book))
