@@ -10,6 +10,7 @@
 #include "core/FirebirdService.h"
 
 #include "core/CatchRecord.h"
+#include "core/Connection.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 #include "core/SjisCodec.h"
@@ -242,11 +243,8 @@ qint64 fill(
     CsvReader reader(csv);
     CsvReader::Record r;
     reader.next(r); // the header
-    IBDatabase db(TDM1::connectionParams());
-    db.setDatabaseName(path);
-    IBTransaction tr(db);
-    db.setDefaultTransaction(&tr);
-    SqlQuery insert(db, tr);
+    Connection book(path);
+    SqlQuery insert(book);
     insert.addSql(record::insertAllSql());
     RecordBinder binder(&insert, folder, sound);
 
@@ -265,13 +263,13 @@ qint64 fill(
             throw LineError{r.line, e.text()};
         }
         if (++records % kBatch == 0 || pending > kBatchBytes) {
-            tr.commitRetaining();
+            book.commit();
             pending = 0;
         }
     }
-    tr.commitRetaining();
+    book.commit();
     pictures = binder.pictures();
-    db.close();
+    book.close();
     return records;
 }
 

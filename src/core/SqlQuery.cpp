@@ -1,5 +1,6 @@
 #include "core/SqlQuery.h"
 
+#include "core/Connection.h"
 #include "core/Error.h"
 #include "core/FbBlob.h"
 #include "core/FbClient.h"
@@ -83,7 +84,7 @@ struct SqlQuery::Impl {
     {
         const QString key = name.toUpper();
         if (!parse().names.contains(key))
-            throw DbError(QStringLiteral("パラメータ %1 が SQL 文にありません").arg(name));
+            throw ProgrammingError(QStringLiteral("パラメータ %1 が SQL 文にありません").arg(name));
         return bindings[key];
     }
 
@@ -114,7 +115,7 @@ struct SqlQuery::Impl {
             const unsigned count = declared->getCount(st);
             const QStringList& names = positional.names;
             if (count != unsigned(names.size()))
-                throw DbError(QStringLiteral("パラメータの数が合いません"));
+                throw ProgrammingError(QStringLiteral("パラメータの数が合いません"));
             fb::Ref<Firebird::IMetadataBuilder> builder(declared->getBuilder(st));
             for (unsigned i = 0; i < count; ++i) {
                 const auto it = bindings.find(names[int(i)]);
@@ -202,7 +203,7 @@ struct SqlQuery::Impl {
     {
         const auto it = columnIndex.find(name.toUpper());
         if (it == columnIndex.end())
-            throw DbError(QStringLiteral("フィールド %1 が見つかりません").arg(name));
+            throw ProgrammingError(QStringLiteral("フィールド %1 が見つかりません").arg(name));
         return columns[size_t(it->second)];
     }
 
@@ -345,6 +346,9 @@ struct SqlQuery::Impl {
 
 SqlQuery::SqlQuery(IBDatabase& db, IBTransaction& tr, QObject* parent)
     : QObject(parent), d(std::make_unique<Impl>(db, tr))
+{ }
+
+SqlQuery::SqlQuery(Connection& connection, QObject* parent) : SqlQuery(connection.db(), connection.tr(), parent)
 { }
 
 SqlQuery::~SqlQuery() = default;

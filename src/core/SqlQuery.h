@@ -12,6 +12,7 @@
 
 namespace kelpora {
 
+class Connection;
 class IBDatabase;
 class IBTransaction;
 
@@ -22,6 +23,7 @@ class SqlQuery : public QObject {
     Q_OBJECT
 public:
     SqlQuery(IBDatabase& db, IBTransaction& tr, QObject* parent = nullptr);
+    explicit SqlQuery(Connection& connection, QObject* parent = nullptr);
     ~SqlQuery() override;
 
     // --- statement text ---
