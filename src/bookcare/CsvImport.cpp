@@ -1,5 +1,6 @@
 #include "bookcare/CsvImport.h"
 
+#include "bookcare/AtomicFile.h"
 #include "bookcare/CatchDatabase.h"
 #include "bookcare/CsvReader.h"
 #include "bookcare/Excerpt.h"
@@ -293,6 +294,23 @@ template <typename Work> void onLines(const QString& csvPath, Work work)
     }
 }
 
+// Built under a temporary name and moved into place whole: a failed or interrupted
+// import never leaves a half-filled book where the application looks.
+void build(CsvImport::Result& result, const QByteArray& csv, const PictureFolder& pictures, SoundPictures& sound)
+{
+    const QString dir = QFileInfo(result.book).absolutePath();
+    QTemporaryDir scratch(QDir(dir).absoluteFilePath(QStringLiteral(".import-XXXXXX")));
+    if (!scratch.isValid())
+        throw Error(QStringLiteral("一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(dir)));
+    const QString building = scratch.filePath(QLatin1String(TDM1::kFileName));
+    createCatchDatabase(building, false);
+    result.records = fill(building, csv, pictures, sound, result.pictures);
+    FirebirdService::setForcedWrites(building);
+    syncFile(building);
+    renameNoReplace(building, result.book);
+    syncDirectory(dir);
+}
+
 } // namespace
 
 void CsvImport::check(const QByteArray& csv, const QString& csvPath)
@@ -324,21 +342,7 @@ CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
         onLines(csvPath, [&] {
             SoundPictures sound;
             checkAll(csv, pictures, sound);
-            // Built under a temporary name and moved into place whole: a failed or
-            // interrupted import never leaves a half-filled book where the application looks.
-            QTemporaryDir scratch(dir.absoluteFilePath(QStringLiteral(".import-XXXXXX")));
-            if (!scratch.isValid())
-                throw Error(
-                    QStringLiteral("一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(dir.path())));
-            const QString building = scratch.filePath(QLatin1String(TDM1::kFileName));
-            createCatchDatabase(building, false);
-            result.records = fill(building, csv, pictures, sound, result.pictures);
-            FirebirdService::setForcedWrites(building);
-            syncFile(building);
-            if (!QFile::rename(building, result.book))
-                throw Error(QStringLiteral("%1 を置けません（既に存在するか、書き込めません）。")
-                                .arg(QDir::toNativeSeparators(result.book)));
-            syncDirectory(dir.path());
+            build(result, csv, pictures, sound);
         });
     } catch (const Error& e) {
         if (madeDir)
