@@ -13,12 +13,19 @@
 #include "core/SqlQuery.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
 #include <QDirIterator>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 #include <map>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/types.h>
 
 using kelpora::testing::BookFolder;
 using kelpora::testing::ToolProcess;
@@ -239,5 +246,39 @@ TEST(CsvExport, OntoAFullDiskFailsByNameAndLeavesNothing)
         EXPECT_TRUE(full.out.isEmpty()) << full.out.toStdString();
         EXPECT_TRUE(QDir(disk.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
             << QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(u' ').toStdString();
+    }
+}
+
+TEST(CsvExport, KilledAtAnyMomentLeavesNoCsvThatLooksComplete)
+{
+    BookFolder folder;
+    BookFolder reference(false);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(ToolProcess::tool("kelpora-export", {folder.path(), reference.file(QStringLiteral("book.csv"))}).exitCode, 0);
+    const qint64 takes = clock.elapsed();
+    const QByteArray whole = BookFolder::readFile(reference.file(QStringLiteral("book.csv")));
+    // Kills spread over the time a whole export takes, from before it opens the book to
+    // after it has put its files in place.
+    for (int step = 0; step <= 10; ++step) {
+        const int delayMs = int(takes * step / 10);
+        SCOPED_TRACE(delayMs);
+        BookFolder out(false);
+        QProcess p;
+        p.start(ToolProcess::toolPath("kelpora-export"), {folder.path(), out.file(QStringLiteral("book.csv"))});
+        ASSERT_TRUE(p.waitForStarted());
+        QThread::msleep(delayMs);
+        ::kill(pid_t(p.processId()), SIGKILL);
+        p.waitForFinished();
+        // Either the export had finished, or nothing under the CSV's name is there.
+        const bool finished = QFileInfo::exists(out.file(QStringLiteral("book.csv")));
+        if (finished) {
+            EXPECT_EQ(BookFolder::readFile(out.file(QStringLiteral("book.csv"))), whole);
+        }
+        std::printf("killed after %d ms: %s\n", delayMs, finished ? "export was complete" : "no CSV");
+        for (const QString& name : out.listing())
+            EXPECT_TRUE(name.startsWith(u'.') || name.startsWith(QStringLiteral("book_pictures"))
+                || name == QStringLiteral("book.csv"))
+                << name.toStdString();
     }
 }
