@@ -581,6 +581,48 @@ QString SqlQuery::textAt(int row, const QString& column) const
     return d->textAt(row, d->column(column));
 }
 
+int SqlQuery::columnNumber(const QString& column) const
+{
+    return int(&d->column(column) - d->columns.data());
+}
+
+bool SqlQuery::nullAt(int row, int column) const
+{
+    return d->nullAt(row, d->columns.at(size_t(column)));
+}
+
+QByteArrayView SqlQuery::textBytesAt(int row, int column) const
+{
+    const ColumnInfo& c = d->columns.at(size_t(column));
+    if (d->nullAt(row, c))
+        return {};
+    const unsigned char* v = d->rowData(row) + c.offset;
+    const auto* text = reinterpret_cast<const char*>(v);
+    switch (c.type) {
+    case SQL_VARYING: {
+        unsigned short len;
+        std::memcpy(&len, v, sizeof len);
+        return QByteArrayView(text + sizeof len, len);
+    }
+    case SQL_TEXT: {
+        qsizetype len = qsizetype(c.length);
+        while (len > 0 && v[len - 1] == ' ')
+            --len;
+        return QByteArrayView(text, len);
+    }
+    default:
+        throw ConversionError(QStringLiteral("%1 は文字列ではありません").arg(c.name));
+    }
+}
+
+std::optional<qint32> SqlQuery::integerAt(int row, int column) const
+{
+    const ColumnInfo& c = d->columns.at(size_t(column));
+    if (d->nullAt(row, c))
+        return std::nullopt;
+    return d->integerAt(row, c);
+}
+
 QStringList SqlQuery::textsOf(const QString& column) const
 {
     const auto& c = d->column(column);
