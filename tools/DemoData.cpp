@@ -9,7 +9,7 @@
 #include "core/IBTransaction.h"
 #include "core/SjisCodec.h"
 #include "core/SqlQuery.h"
-#include "pictures/JpegCodec.h"
+#include "imaging/JpegCodec.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,11 +1,11 @@
 // The browser's search group: the search kinds, the pickers and the search statements.
 #include "browser/Fishdata_F.h"
 
-#include "app/ModalRunner.h"
 #include "browser/Kensaku2F.h"
 #include "browser/Kensaku_F.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
+#include "kit/ModalRunner.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,11 +1,11 @@
 #include "browser/Kensaku2F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
 #include "browser/Fishdata_F.h"
 #include "core/DM_1.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "browser/Kensaku_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
 #include "core/SharedState.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,13 +1,13 @@
 #include "entry/EntryInsert.h"
 
-#include "app/FieldTable.h"
 #include "core/Error.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
 #include "core/TideValues.h"
 #include "entry/Fish_Data_IN.h"
-#include "pictures/ImageArea.h"
-#include "pictures/PictureStore.h"
+#include "imaging/PictureStore.h"
+#include "kit/FieldTable.h"
+#include "kit/ImageArea.h"
 
 #include <QLineEdit>
 

@@ -1,8 +1,5 @@
 #include "entry/Fish_Data_IN.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/ModalRunner.h"
 #include "core/DateText.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
@@ -13,9 +10,12 @@
 #include "entry/Data_Sel_F.h"
 #include "entry/DigitFilter.h"
 #include "entry/EntryInsert.h"
+#include "imaging/PictureStore.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/ImageArea.h"
+#include "kit/ModalRunner.h"
 #include "pictures/Fish_Chizu_In_F.h"
-#include "pictures/ImageArea.h"
-#include "pictures/PictureStore.h"
 #include "tide/New_Shio_In_F.h"
 
 #include <QComboBox>

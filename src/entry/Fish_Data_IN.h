@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/FieldTable.h"
-#include "app/KelporaWindow.h"
+#include "kit/FieldTable.h"
+#include "kit/KelporaWindow.h"
 
 #include <array>
 #include <span>

@@ -1,14 +1,14 @@
 #include "maintenance/Mente_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/RecordGrid.h"
-#include "app/FieldTable.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 #include "core/ResultSetModel.h"
 #include "core/Seams.h"
 #include "core/SqlQuery.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/FieldTable.h"
+#include "kit/RecordGrid.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,16 +1,16 @@
 #include "pictures/Fish_Chizu_In_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/FieldTable.h"
 #include "browser/Fishdata_F.h"
 #include "core/DM_1.h"
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
 #include "entry/Fish_Data_IN.h"
-#include "pictures/ImageArea.h"
-#include "pictures/PictureStore.h"
+#include "imaging/PictureStore.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/FieldTable.h"
+#include "kit/ImageArea.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,10 +1,10 @@
 #include "pictures/Map_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
 #include "browser/Fishdata_F.h"
 #include "core/Seams.h"
-#include "pictures/ImageArea.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/ImageArea.h"
 
 #include <QEvent>
 #include <QFrame>

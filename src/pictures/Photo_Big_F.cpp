@@ -1,19 +1,19 @@
 #include "pictures/Photo_Big_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/FieldTable.h"
-#include "app/ModalRunner.h"
 #include "browser/Fishdata_F.h"
 #include "core/DM_1.h"
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
-#include "pictures/ImageArea.h"
+#include "imaging/PictureCache.h"
+#include "imaging/PictureStore.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/FieldTable.h"
+#include "kit/ImageArea.h"
+#include "kit/ModalRunner.h"
+#include "kit/RecordPictures.h"
 #include "pictures/Photo_F.h"
-#include "pictures/PictureCache.h"
-#include "pictures/PictureStore.h"
-#include "pictures/RecordPictures.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,15 +1,15 @@
 #include "pictures/Photo_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/FieldTable.h"
 #include "core/DM_1.h"
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
-#include "pictures/ImageArea.h"
+#include "imaging/PictureStore.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/FieldTable.h"
+#include "kit/ImageArea.h"
 #include "pictures/Photo_Big_F.h"
-#include "pictures/PictureStore.h"
 
 #include <QFrame>
 #include <QLabel>

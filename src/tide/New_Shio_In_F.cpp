@@ -1,8 +1,5 @@
 #include "tide/New_Shio_In_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/FieldTable.h"
 #include "browser/Fishdata_F.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
@@ -10,8 +7,11 @@
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
 #include "entry/Fish_Data_IN.h"
-#include "pictures/ImageArea.h"
-#include "pictures/PictureStore.h"
+#include "imaging/PictureStore.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/FieldTable.h"
+#include "kit/ImageArea.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,13 +1,13 @@
 #include "EntryFixture.h"
 
 #include "core/CatchRecord.h"
-#include "core/DM_1.h"
 #include "core/DateText.h"
+#include "core/DM_1.h"
 #include "core/NamedParams.h"
 #include "core/SqlQuery.h"
 #include "entry/EntryInsert.h"
-#include "pictures/ImageArea.h"
-#include "pictures/JpegCodec.h"
+#include "imaging/JpegCodec.h"
+#include "kit/ImageArea.h"
 #include "support/RecordWriter.h"
 
 #include <QComboBox>

@@ -2,7 +2,7 @@
 
 #include "core/DM_1.h"
 #include "core/SqlQuery.h"
-#include "pictures/JpegCodec.h"
+#include "imaging/JpegCodec.h"
 #include "support/RecordWriter.h"
 
 #include <QBuffer>
