@@ -156,6 +156,7 @@ QStringList TFishdataF::updateLines()
 
 TFishdataF::TFishdataF(QWidget* owner) : KelporaWindow(owner, {"FishdataF", QStringLiteral("釣果記録"), {947, 670}})
 {
+    kelpora::openers::pointBrowser([]() -> kelpora::RecordOpener* { return FishdataF; });
     IBSQL_2 = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL_2->setObjectName(QStringLiteral("IBSQL_2"));
     IBSQL_UP = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
@@ -254,6 +255,11 @@ bool TFishdataF::picturesPending() const
 bool TFishdataF::readingAhead() const
 {
     return m_ahead->busy();
+}
+
+QString TFishdataF::recordNumberText() const
+{
+    return Edit_No->text();
 }
 
 std::shared_ptr<kelpora::PictureCache> TFishdataF::pictureCache() const

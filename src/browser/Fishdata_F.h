@@ -2,6 +2,7 @@
 
 #include "kit/FieldTable.h"
 #include "kit/KelporaWindow.h"
+#include "kit/Openers.h"
 
 #include <memory>
 #include <vector>
@@ -23,7 +24,7 @@ class SqlQuery;
 
 // The record browser: one stored catch record at a time, with its pictures, and
 // the correction of its text and number fields.
-class TFishdataF : public kelpora::KelporaWindow {
+class TFishdataF : public kelpora::KelporaWindow, public kelpora::RecordOpener {
     Q_OBJECT
 public:
     explicit TFishdataF(QWidget* owner);
@@ -115,8 +116,12 @@ public:
     bool picturesPending() const;
     // The pictures of the records beside the shown one are being read and decoded ahead.
     bool readingAhead() const;
-    // The pictures already read and drawn, which the photo viewer shares.
-    std::shared_ptr<kelpora::PictureCache> pictureCache() const;
+    // What the tide and picture windows read: Edit_No, Image_Shio, Image_Map, and the
+    // pictures already read and drawn, which the photo viewer shares.
+    QString recordNumberText() const override;
+    kelpora::ImageArea* chartArea() const override { return Image_Shio; }
+    kelpora::ImageArea* mapArea() const override { return Image_Map; }
+    std::shared_ptr<kelpora::PictureCache> pictureCache() const override;
 
     // Event handlers.
     void Btn_FirstClick();

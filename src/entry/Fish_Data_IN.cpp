@@ -174,6 +174,7 @@ std::span<const TFishDataIn::TideRow> TFishDataIn::tideRows()
 
 TFishDataIn::TFishDataIn(QWidget* owner) : KelporaWindow(owner, {"FishDataIn", QStringLiteral("釣果記録"), {956, 683}})
 {
+    kelpora::openers::pointEntry([]() -> kelpora::RecordOpener* { return FishDataIn; });
     IBSQL_S = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL_S->setObjectName(QStringLiteral("IBSQL_S"));
     IBSQL_UP = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
@@ -199,6 +200,11 @@ TFishDataIn::TFishDataIn(QWidget* owner) : KelporaWindow(owner, {"FishDataIn", Q
 }
 
 TFishDataIn::~TFishDataIn() = default;
+
+QString TFishDataIn::recordNumberText() const
+{
+    return Edit_No->text();
+}
 
 void TFishDataIn::buildCaptions()
 {

@@ -2,6 +2,7 @@
 
 #include "kit/FieldTable.h"
 #include "kit/KelporaWindow.h"
+#include "kit/Openers.h"
 
 #include <array>
 #include <span>
@@ -22,7 +23,7 @@ class SqlQuery;
 // Enter hops from field to field, digit fields take digits only, and place, point and
 // species are picked from the values stored before. The tide chart editor and the map
 // input hand their pictures back into Image_Shio and Image_Map.
-class TFishDataIn : public kelpora::KelporaWindow {
+class TFishDataIn : public kelpora::KelporaWindow, public kelpora::RecordOpener {
     Q_OBJECT
 public:
     explicit TFishDataIn(QWidget* owner);
@@ -104,6 +105,11 @@ public:
 
     // Empties the window for the next record and offers the next record number.
     void ResetForm();
+
+    // Where the tide chart editor and the map input hand their pictures back.
+    QString recordNumberText() const override;
+    kelpora::ImageArea* chartArea() const override { return Image_Shio; }
+    kelpora::ImageArea* mapArea() const override { return Image_Map; }
 
     // Event handlers.
     void Btn_New_YesClick();

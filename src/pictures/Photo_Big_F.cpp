@@ -1,6 +1,5 @@
 #include "pictures/Photo_Big_F.h"
 
-#include "browser/Fishdata_F.h"
 #include "core/DM_1.h"
 #include "core/Seams.h"
 #include "core/SharedState.h"
@@ -12,6 +11,7 @@
 #include "kit/FieldTable.h"
 #include "kit/ImageArea.h"
 #include "kit/ModalRunner.h"
+#include "kit/Openers.h"
 #include "kit/RecordPictures.h"
 #include "pictures/Photo_F.h"
 
@@ -114,7 +114,8 @@ void TPhoto_BigF::buildSide()
 
 void TPhoto_BigF::FormShow()
 {
-    Label_Code->setText(FishdataF ? FishdataF->Edit_No->text() : QString());
+    const kelpora::RecordOpener* browser = kelpora::openers::browser();
+    Label_Code->setText(browser ? browser->recordNumberText() : QString());
     LoadPhotos();
 }
 
@@ -125,7 +126,8 @@ void TPhoto_BigF::LoadPhotos()
 {
     for (ImageArea* image : m_images)
         image->clear();
-    const kelpora::RecordPictures::Handout handout(*m_photos, FishdataF ? FishdataF->pictureCache() : nullptr);
+    const kelpora::RecordOpener* browser = kelpora::openers::browser();
+    const kelpora::RecordPictures::Handout handout(*m_photos, browser ? browser->pictureCache() : nullptr);
     readPhotos();
 }
 

@@ -1,17 +1,16 @@
 #include "tide/New_Shio_In_F.h"
 
-#include "browser/Fishdata_F.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
-#include "entry/Fish_Data_IN.h"
 #include "imaging/PictureStore.h"
 #include "kit/Controls.h"
 #include "kit/ErrorHandler.h"
 #include "kit/FieldTable.h"
 #include "kit/ImageArea.h"
+#include "kit/Openers.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -276,10 +275,11 @@ void TNew_Shio_InF::FormShow()
         return;
     }
 
-    Edit_CODE->setText(FishdataF ? FishdataF->Edit_No->text() : QString());
+    const kelpora::RecordOpener* browser = kelpora::openers::browser();
+    Edit_CODE->setText(browser ? browser->recordNumberText() : QString());
     Label_XY->clear();
-    if (ShioZu_Flag == 1 && FishdataF) {
-        const Picture shown = FishdataF->Image_Shio->picture();
+    if (ShioZu_Flag == 1 && browser) {
+        const Picture shown = browser->chartArea()->picture();
         Image_S->setPicture(shown);
         if (!shown.isNull())
             Label_XY->setText(shown.kind() == Picture::Kind::Jpeg ? QStringLiteral("jpg") : sizeText(shown.size()));
@@ -622,8 +622,8 @@ void TNew_Shio_InF::writeRecord(const Picture& chart, const std::array<int, 12>&
 
 void TNew_Shio_InF::handBack(const Picture& chart, const std::array<int, 12>& values)
 {
-    if (FishDataIn)
-        FishDataIn->Image_Shio->setPicture(chart);
+    if (const kelpora::RecordOpener* entry = kelpora::openers::entry())
+        entry->chartArea()->setPicture(chart);
     // TIME1_START .. TIME3_END are reserved and always 0.
     std::fill(Shio_Marks.begin(), Shio_Marks.begin() + 6, 0);
     std::copy(values.begin(), values.end(), Shio_Marks.begin() + 6);

@@ -1,6 +1,5 @@
 #include "tide/Shio_New_F.h"
 
-#include "browser/Fishdata_F.h"
 #include "core/DM_1.h"
 #include "core/Seams.h"
 #include "core/SqlQuery.h"
@@ -9,6 +8,7 @@
 #include "kit/ErrorHandler.h"
 #include "kit/FieldTable.h"
 #include "kit/ImageArea.h"
+#include "kit/Openers.h"
 #include "tide/Shape.h"
 
 #include <QFrame>
@@ -111,7 +111,8 @@ void TShio_NewF::FormShow()
     q.close();
     q.clearSql();
     q.addSql(readSql());
-    const QString number = FishdataF ? FishdataF->Edit_No->text() : QString();
+    const kelpora::RecordOpener* browser = kelpora::openers::browser();
+    const QString number = browser ? browser->recordNumberText() : QString();
     q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(number, QStringLiteral("Ｎｏ")));
     q.open();
 
