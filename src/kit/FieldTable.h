@@ -74,10 +74,6 @@ void showStored(QLineEdit* edit, const QString& text);
 void showStored(QPlainTextEdit* memo, const QString& text);
 void showStored(QComboBox* combo, const QString& text);
 
-// A decimal integer with an optional sign and nothing else (no blanks, no full-width
-// digits); anything else throws ConversionError naming the field.
-qint32 toInteger(const QString& text, const QString& fieldLabel);
-
 // The bytes each text field was filled with, so that a field the user did not touch is
 // written back exactly as it was read: bytes that are not valid Shift-JIS, and the NEC
 // and IBM duplicate codes, survive a correction of another field.

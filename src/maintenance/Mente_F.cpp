@@ -5,9 +5,9 @@
 #include "core/ResultSetModel.h"
 #include "core/Seams.h"
 #include "core/SqlQuery.h"
+#include "core/TextNumber.h"
 #include "kit/Controls.h"
 #include "kit/ErrorHandler.h"
-#include "kit/FieldTable.h"
 #include "kit/RecordGrid.h"
 
 #include <QFrame>
@@ -151,7 +151,7 @@ void TMenteF::Btn_D_delClick()
         q.addSql(line);
     qint32 code = 0;
     try {
-        code = kit::toInteger(text, Label5->text());
+        code = kelpora::toInteger(text, Label5->text());
     } catch (const kelpora::ConversionError&) {
         messageBoxes().inform(QStringLiteral("番号の指定が違っています"));
         return;

@@ -4,10 +4,10 @@
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
+#include "core/TextNumber.h"
 #include "imaging/PictureStore.h"
 #include "kit/Controls.h"
 #include "kit/ErrorHandler.h"
-#include "kit/FieldTable.h"
 #include "kit/ImageArea.h"
 #include "kit/Openers.h"
 
@@ -191,7 +191,7 @@ void TFish_Chizu_InF::writeMapBytes(const QByteArray& jpeg)
         q.addSql(line);
     if (!jpeg.isEmpty())
         q.bindBlob(QStringLiteral("parCHIZU"), jpeg);
-    q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(Edit_CODE->text(), QStringLiteral("記録番号")));
+    q.bindInteger(QStringLiteral("parCODE"), kelpora::toInteger(Edit_CODE->text(), QStringLiteral("記録番号")));
     DM1->guardedWrite(q, QStringLiteral("登録に失敗しました"));
 }
 

@@ -4,11 +4,11 @@
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
+#include "core/TextNumber.h"
 #include "imaging/PictureCache.h"
 #include "imaging/PictureStore.h"
 #include "kit/Controls.h"
 #include "kit/ErrorHandler.h"
-#include "kit/FieldTable.h"
 #include "kit/ImageArea.h"
 #include "kit/ModalRunner.h"
 #include "kit/Openers.h"
@@ -143,7 +143,7 @@ void TPhoto_BigF::readPhotos()
     q.clearSql();
     for (const QString& line : readLines())
         q.addSql(line);
-    q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(Label_Code->text(), QStringLiteral("CODENo")));
+    q.bindInteger(QStringLiteral("parCODE"), kelpora::toInteger(Label_Code->text(), QStringLiteral("CODENo")));
     q.open();
     if (q.isEmpty())
         return;
@@ -189,7 +189,7 @@ void TPhoto_BigF::Image_DblClick(int slot)
 
 void TPhoto_BigF::Btn_NoClick(QPushButton* pressed)
 {
-    Photo_No = kit::toInteger(pressed->text(), QStringLiteral("写真の編集"));
+    Photo_No = kelpora::toInteger(pressed->text(), QStringLiteral("写真の編集"));
     kelpora::openModal(this, PhotoF);
     LoadPhotos();
 }

@@ -4,10 +4,10 @@
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
+#include "core/TextNumber.h"
 #include "imaging/PictureStore.h"
 #include "kit/Controls.h"
 #include "kit/ErrorHandler.h"
-#include "kit/FieldTable.h"
 #include "kit/ImageArea.h"
 #include "pictures/Photo_Big_F.h"
 
@@ -61,7 +61,7 @@ Picture decoded(Picture picture)
 QString TPhotoF::readStatement(int slot, const QString& code)
 {
     // The number goes into the text itself; only a whole number may.
-    (void)kit::toInteger(code, QStringLiteral("CODENo"));
+    (void)kelpora::toInteger(code, QStringLiteral("CODENo"));
     return kReadPrefix[slotIndex(slot)] + QStringLiteral(" from FISH_DATA where CODENO =  ") + code;
 }
 
@@ -198,7 +198,7 @@ void TPhotoF::Btn_OkClick()
     }
     // No picture binds NULL, which empties the slot.
     PictureStore::bindPicture(q, QStringLiteral("parPHOTO"), picture, kelpora::WriteRule::KeepOrEncode);
-    q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(Label_CODE->text(), QStringLiteral("CODENo")));
+    q.bindInteger(QStringLiteral("parCODE"), kelpora::toInteger(Label_CODE->text(), QStringLiteral("CODENo")));
     DM1->guardedWrite(q, QStringLiteral("失敗しました FISH_DATA"));
     closeWindow();
 }

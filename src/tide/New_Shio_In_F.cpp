@@ -5,10 +5,10 @@
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
+#include "core/TextNumber.h"
 #include "imaging/PictureStore.h"
 #include "kit/Controls.h"
 #include "kit/ErrorHandler.h"
-#include "kit/FieldTable.h"
 #include "kit/ImageArea.h"
 #include "kit/Openers.h"
 
@@ -304,7 +304,7 @@ bool TNew_Shio_InF::openStoredRecord()
     q.close();
     q.clearSql();
     q.addSql(readSql());
-    q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(Edit_CODE->text(), QStringLiteral("Ｎｏ")));
+    q.bindInteger(QStringLiteral("parCODE"), kelpora::toInteger(Edit_CODE->text(), QStringLiteral("Ｎｏ")));
     q.open();
     if (q.isEmpty())
         return false;
@@ -604,7 +604,7 @@ void TNew_Shio_InF::writeRecord(const Picture& chart, const std::array<int, 12>&
         q.bindInteger(QStringLiteral("parNEW_%1_E").arg(n), values[size_t(2 * n - 1)]);
     }
     // A number that is not one stops here, before anything runs; the window stays open.
-    q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(Edit_CODE->text(), QStringLiteral("Ｎｏ")));
+    q.bindInteger(QStringLiteral("parCODE"), kelpora::toInteger(Edit_CODE->text(), QStringLiteral("Ｎｏ")));
     try {
         q.execute();
         DM1->IBTr2.commitRetaining();

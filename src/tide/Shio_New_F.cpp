@@ -3,10 +3,10 @@
 #include "core/DM_1.h"
 #include "core/Seams.h"
 #include "core/SqlQuery.h"
+#include "core/TextNumber.h"
 #include "imaging/PictureStore.h"
 #include "kit/Controls.h"
 #include "kit/ErrorHandler.h"
-#include "kit/FieldTable.h"
 #include "kit/ImageArea.h"
 #include "kit/Openers.h"
 #include "tide/Shape.h"
@@ -113,7 +113,7 @@ void TShio_NewF::FormShow()
     q.addSql(readSql());
     const kelpora::RecordOpener* browser = kelpora::openers::browser();
     const QString number = browser ? browser->recordNumberText() : QString();
-    q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(number, QStringLiteral("Ｎｏ")));
+    q.bindInteger(QStringLiteral("parCODE"), kelpora::toInteger(number, QStringLiteral("Ｎｏ")));
     q.open();
 
     Image_SS->clear();
