@@ -50,22 +50,23 @@ using E = QLineEdit* TFishdataF::*;
 
 constexpr int X0 = 8;
 
-constexpr Field text(
-    E member, const char* name, const char* column, QRect rect, InputMethod input, Bound bound, const char* label)
+constexpr Field text(E member, const char* name, const char* column, QRect rect, InputMethod input, Bound bound,
+    kit::Caption caption = {})
 {
-    return Field{member, nullptr, nullptr, name, column, rect, input, Shown::Text, bound, label};
+    return Field{member, nullptr, nullptr, name, column, rect, input, Shown::Text, bound, caption};
 }
 
-constexpr Field number(E member, const char* name, const char* column, QRect rect, const char* label)
+constexpr Field number(E member, const char* name, const char* column, QRect rect)
 {
     return Field{
-        member, nullptr, nullptr, name, column, rect, InputMethod::Off, Shown::Integer, Bound::IntegerOrNull, label};
+        member, nullptr, nullptr, name, column, rect, InputMethod::Off, Shown::Integer, Bound::IntegerOrNull, {}};
 }
 
 constexpr Field memo(
-    QPlainTextEdit* TFishdataF::*member, const char* name, const char* column, QRect rect, const char* label)
+    QPlainTextEdit* TFishdataF::*member, const char* name, const char* column, QRect rect, kit::Caption caption)
 {
-    return Field{nullptr, member, nullptr, name, column, rect, InputMethod::On, Shown::Memo, Bound::MemoOrNull, label};
+    return Field{
+        nullptr, member, nullptr, name, column, rect, InputMethod::On, Shown::Memo, Bound::MemoOrNull, caption};
 }
 
 constexpr Bound T = Bound::Text;
@@ -76,37 +77,42 @@ constexpr InputMethod Off = InputMethod::Off;
 // In the order of the correction's parameters; Edit_No is the record the statement names.
 constexpr std::array kFields{
     Field{&TFishdataF::Edit_No, nullptr, nullptr, "Edit_No", "CODENO", {X0 + 26, 52, 50, 22}, Off, Shown::AlwaysInteger,
-        Bound::Integer, "Ｎｏ"},
-    text(&TFishdataF::Edit_Day, "Edit_Day", "DAY_DATA", {X0 + 106, 52, 78, 22}, Off, T, "日付"),
-    text(&TFishdataF::Edit_Tenki, "Edit_Tenki", "TENNKI", {X0 + 214, 52, 68, 22}, On, T, "天候"),
-    text(&TFishdataF::Edit_Fune, "Edit_Fune", "FUNE", {X0 + 194, 80, 88, 22}, On, T, "ポイント"),
-    text(&TFishdataF::Edit_Place, "Edit_Place", "BASYO", {X0 + 30, 80, 110, 22}, On, T, "場所"),
-    text(&TFishdataF::Edit_Shio, "Edit_Shio", "SHIO", {X0 + 30, 108, 70, 22}, On, T, "潮"),
-    text(&TFishdataF::Edit_Shio_Kijyun, "Edit_Shio_Kijyun", "KIJYUNN", {X0 + 164, 108, 118, 22}, On, T, "基準場所"),
-    text(&TFishdataF::Edit_Old_Day, "Edit_Old_Day", "KYUUREKI", {X0 + 30, 136, 90, 22}, On, T, "旧暦"),
-    text(&TFishdataF::Edit_Old_Sho, "Edit_Old_Sho", "OLD_SHIO", {X0 + 130, 136, 60, 22}, Off, T, "OLD_SHIO"),
-    text(&TFishdataF::Edit_Max_T1, "Edit_Max_T1", "MAX1", {X0 + 30, 200, 60, 22}, Off, TN, "満潮１の時刻"),
-    text(&TFishdataF::Edit_Max_T2, "Edit_Max_T2", "MAX2", {X0 + 30, 226, 60, 22}, Off, TN, "満潮２の時刻"),
-    number(&TFishdataF::Edit_Max_H1, "Edit_Max_H1", "MAX1_HIGHT", {X0 + 94, 200, 60, 22}, "満潮１の潮位"),
-    number(&TFishdataF::Edit_Max_H2, "Edit_Max_H2", "MAX2_HIGHT", {X0 + 94, 226, 60, 22}, "満潮２の潮位"),
-    text(&TFishdataF::Edit_Min_T1, "Edit_Min_T1", "MIN1", {X0 + 158, 200, 60, 22}, Off, TN, "干潮１の時刻"),
-    text(&TFishdataF::Edit_Min_T2, "Edit_Min_T2", "MIN2", {X0 + 158, 226, 60, 22}, Off, TN, "干潮２の時刻"),
-    number(&TFishdataF::Edit_Min_H1, "Edit_Min_H1", "MIN1_LOW", {X0 + 222, 200, 60, 22}, "干潮１の潮位"),
-    number(&TFishdataF::Edit_Min_H2, "Edit_Min_H2", "MIN2_LOW", {X0 + 222, 226, 60, 22}, "干潮２の潮位"),
-    text(&TFishdataF::Edit_F1, "Edit_F1", "FISH1", {X0 + 42, 274, 104, 22}, On, T, "魚種１"),
-    number(&TFishdataF::Edit_F1_Max, "Edit_F1_Max", "FISH1_MAX", {X0 + 150, 274, 38, 22}, "魚種１の最大"),
-    number(&TFishdataF::Edit_F1_Min, "Edit_F1_Min", "FISH1_MIN", {X0 + 196, 274, 38, 22}, "魚種１の最小"),
-    number(&TFishdataF::Edit_F1_kazu, "Edit_F1_kazu", "FISH1_KAZU", {X0 + 238, 274, 44, 22}, "魚種１の数"),
-    text(&TFishdataF::Edit_F2, "Edit_F2", "FISH2", {X0 + 42, 300, 104, 22}, On, TN, "魚種２"),
-    number(&TFishdataF::Edit_F2_Max, "Edit_F2_Max", "FISH2_MAX", {X0 + 150, 300, 38, 22}, "魚種２の最大"),
-    number(&TFishdataF::Edit_F2_Min, "Edit_F2_Min", "FISH2_MIN", {X0 + 196, 300, 38, 22}, "魚種２の最小"),
-    number(&TFishdataF::Edit_F2_kazu, "Edit_F2_kazu", "FISH2_KAZU", {X0 + 238, 300, 44, 22}, "魚種２の数"),
-    text(&TFishdataF::Edit_F3, "Edit_F3", "FISH3", {X0 + 42, 326, 104, 22}, On, TN, "魚種３"),
-    number(&TFishdataF::Edit_F3_Max, "Edit_F3_Max", "FISH3_MAX", {X0 + 150, 326, 38, 22}, "魚種３の最大"),
-    number(&TFishdataF::Edit_F3_Min, "Edit_F3_Min", "FISH3_MIN", {X0 + 196, 326, 38, 22}, "魚種３の最小"),
-    number(&TFishdataF::Edit_F3_kazu, "Edit_F3_kazu", "FISH3_KAZU", {X0 + 238, 326, 44, 22}, "魚種３の数"),
-    memo(&TFishdataF::Memo_Shikake, "Memo_Shikake", "SHIKAKE", {X0, 372, 282, 120}, "仕掛け"),
-    memo(&TFishdataF::Memo_Cyouka, "Memo_Cyouka", "BIKOU", {X0, 516, 282, 146}, "釣果　釣行記録"),
+        Bound::Integer, {"Ｎｏ", {X0, 52, 24, 22}}},
+    text(
+        &TFishdataF::Edit_Day, "Edit_Day", "DAY_DATA", {X0 + 106, 52, 78, 22}, Off, T, {"日付", {X0 + 80, 52, 28, 22}}),
+    text(&TFishdataF::Edit_Tenki, "Edit_Tenki", "TENNKI", {X0 + 214, 52, 68, 22}, On, T,
+        {"天候", {X0 + 188, 52, 28, 22}}),
+    text(&TFishdataF::Edit_Fune, "Edit_Fune", "FUNE", {X0 + 194, 80, 88, 22}, On, T,
+        {"ポイント", {X0 + 146, 80, 48, 22}}),
+    text(&TFishdataF::Edit_Place, "Edit_Place", "BASYO", {X0 + 30, 80, 110, 22}, On, T, {"場所", {X0, 80, 28, 22}}),
+    text(&TFishdataF::Edit_Shio, "Edit_Shio", "SHIO", {X0 + 30, 108, 70, 22}, On, T, {"潮", {X0, 108, 28, 22}}),
+    text(&TFishdataF::Edit_Shio_Kijyun, "Edit_Shio_Kijyun", "KIJYUNN", {X0 + 164, 108, 118, 22}, On, T,
+        {"基準場所", {X0 + 110, 108, 52, 22}}),
+    text(&TFishdataF::Edit_Old_Day, "Edit_Old_Day", "KYUUREKI", {X0 + 30, 136, 90, 22}, On, T,
+        {"旧暦", {X0, 136, 28, 22}}),
+    text(&TFishdataF::Edit_Old_Sho, "Edit_Old_Sho", "OLD_SHIO", {X0 + 130, 136, 60, 22}, Off, T),
+    text(&TFishdataF::Edit_Max_T1, "Edit_Max_T1", "MAX1", {X0 + 30, 200, 60, 22}, Off, TN),
+    text(&TFishdataF::Edit_Max_T2, "Edit_Max_T2", "MAX2", {X0 + 30, 226, 60, 22}, Off, TN),
+    number(&TFishdataF::Edit_Max_H1, "Edit_Max_H1", "MAX1_HIGHT", {X0 + 94, 200, 60, 22}),
+    number(&TFishdataF::Edit_Max_H2, "Edit_Max_H2", "MAX2_HIGHT", {X0 + 94, 226, 60, 22}),
+    text(&TFishdataF::Edit_Min_T1, "Edit_Min_T1", "MIN1", {X0 + 158, 200, 60, 22}, Off, TN),
+    text(&TFishdataF::Edit_Min_T2, "Edit_Min_T2", "MIN2", {X0 + 158, 226, 60, 22}, Off, TN),
+    number(&TFishdataF::Edit_Min_H1, "Edit_Min_H1", "MIN1_LOW", {X0 + 222, 200, 60, 22}),
+    number(&TFishdataF::Edit_Min_H2, "Edit_Min_H2", "MIN2_LOW", {X0 + 222, 226, 60, 22}),
+    text(&TFishdataF::Edit_F1, "Edit_F1", "FISH1", {X0 + 42, 274, 104, 22}, On, T, {"魚種１", {X0, 274, 40, 22}}),
+    number(&TFishdataF::Edit_F1_Max, "Edit_F1_Max", "FISH1_MAX", {X0 + 150, 274, 38, 22}),
+    number(&TFishdataF::Edit_F1_Min, "Edit_F1_Min", "FISH1_MIN", {X0 + 196, 274, 38, 22}),
+    number(&TFishdataF::Edit_F1_kazu, "Edit_F1_kazu", "FISH1_KAZU", {X0 + 238, 274, 44, 22}),
+    text(&TFishdataF::Edit_F2, "Edit_F2", "FISH2", {X0 + 42, 300, 104, 22}, On, TN, {"魚種２", {X0, 300, 40, 22}}),
+    number(&TFishdataF::Edit_F2_Max, "Edit_F2_Max", "FISH2_MAX", {X0 + 150, 300, 38, 22}),
+    number(&TFishdataF::Edit_F2_Min, "Edit_F2_Min", "FISH2_MIN", {X0 + 196, 300, 38, 22}),
+    number(&TFishdataF::Edit_F2_kazu, "Edit_F2_kazu", "FISH2_KAZU", {X0 + 238, 300, 44, 22}),
+    text(&TFishdataF::Edit_F3, "Edit_F3", "FISH3", {X0 + 42, 326, 104, 22}, On, TN, {"魚種３", {X0, 326, 40, 22}}),
+    number(&TFishdataF::Edit_F3_Max, "Edit_F3_Max", "FISH3_MAX", {X0 + 150, 326, 38, 22}),
+    number(&TFishdataF::Edit_F3_Min, "Edit_F3_Min", "FISH3_MIN", {X0 + 196, 326, 38, 22}),
+    number(&TFishdataF::Edit_F3_kazu, "Edit_F3_kazu", "FISH3_KAZU", {X0 + 238, 326, 44, 22}),
+    memo(&TFishdataF::Memo_Shikake, "Memo_Shikake", "SHIKAKE", {X0, 372, 282, 120}, {"仕掛け", {X0, 354, 120, 18}}),
+    memo(&TFishdataF::Memo_Cyouka, "Memo_Cyouka", "BIKOU", {X0, 516, 282, 146}, {"釣果　釣行記録", {X0, 498, 160, 18}}),
 };
 
 // The picture areas and their columns, in the order the display routine reads them.
@@ -166,7 +172,7 @@ TFishdataF::TFishdataF(QWidget* owner) : KelporaWindow(owner, {"FishdataF", QStr
 
     buildPictures();
     buildPictureShow();
-    buildCaptions();
+    buildHeadings();
     // The fields are clicked into, never tabbed through.
     kit::build(*this, this, fields(), kit::Focus::Click);
     Edit_No->setReadOnly(true);
@@ -177,18 +183,10 @@ TFishdataF::TFishdataF(QWidget* owner) : KelporaWindow(owner, {"FishdataF", QStr
 
 TFishdataF::~TFishdataF() = default;
 
-void TFishdataF::buildCaptions()
+// The headings over the tide and species fields; the fields' own captions come with them.
+void TFishdataF::buildHeadings()
 {
     using kit::caption;
-    caption(this, QStringLiteral("Ｎｏ"), {X0, 52, 24, 22});
-    caption(this, QStringLiteral("日付"), {X0 + 80, 52, 28, 22});
-    caption(this, QStringLiteral("天候"), {X0 + 188, 52, 28, 22});
-    caption(this, QStringLiteral("場所"), {X0, 80, 28, 22});
-    caption(this, QStringLiteral("ポイント"), {X0 + 146, 80, 48, 22});
-    caption(this, QStringLiteral("潮"), {X0, 108, 28, 22});
-    caption(this, QStringLiteral("基準場所"), {X0 + 110, 108, 52, 22});
-    caption(this, QStringLiteral("旧暦"), {X0, 136, 28, 22});
-
     // High and low water: time and height of the first and second of each.
     caption(this, QStringLiteral("満潮"), {X0 + 30, 164, 124, 18}, Qt::AlignCenter);
     caption(this, QStringLiteral("干潮"), {X0 + 158, 164, 124, 18}, Qt::AlignCenter);
@@ -200,15 +198,8 @@ void TFishdataF::buildCaptions()
     // Three species, each with its largest and smallest size and its count.
     caption(this, QStringLiteral("最大-最小"), {X0 + 150, 256, 84, 16}, Qt::AlignCenter);
     caption(this, QStringLiteral("数"), {X0 + 238, 256, 44, 16}, Qt::AlignCenter);
-    const QString species[3] = {QStringLiteral("魚種１"), QStringLiteral("魚種２"), QStringLiteral("魚種３")};
-    for (int i = 0; i < 3; ++i) {
-        const int y = 274 + i * 26;
-        caption(this, species[i], {X0, y, 40, 22});
-        caption(this, QStringLiteral("-"), {X0 + 188, y, 8, 22}, Qt::AlignCenter);
-    }
-
-    caption(this, QStringLiteral("仕掛け"), {X0, 354, 120, 18});
-    caption(this, QStringLiteral("釣果　釣行記録"), {X0, 498, 160, 18});
+    for (int i = 0; i < 3; ++i)
+        caption(this, QStringLiteral("-"), {X0 + 188, 274 + i * 26, 8, 22}, Qt::AlignCenter);
 }
 
 void TFishdataF::buildPictures()

@@ -148,7 +148,7 @@ protected:
     void FormShow() override;
 
 private:
-    void buildCaptions();
+    void buildHeadings();
     void buildPictures();
     void buildButtons();
     void connectHandlers();

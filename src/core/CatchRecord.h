@@ -14,7 +14,7 @@ struct Column {
     const char* name;
     ColumnType type;
     int byteLength; // text columns: bytes of Shift-JIS; 0 otherwise
-    const char* label; // the caption beside its control, UTF-8; may be empty
+    const char* label; // what windows and messages call it, UTF-8; may be empty
     bool primaryKey = false;
 };
 

@@ -52,27 +52,28 @@ using E = QLineEdit* TFishDataIn::*;
 constexpr InputMethod On = InputMethod::On;
 constexpr InputMethod Off = InputMethod::Off;
 
-constexpr Field text(E member, const char* name, const char* column, QRect rect, InputMethod input, const char* label)
+constexpr Field text(
+    E member, const char* name, const char* column, QRect rect, InputMethod input, kit::Caption caption = {})
 {
-    return Field{member, nullptr, nullptr, name, column, rect, input, Shown::None, Bound::Text, label};
+    return Field{member, nullptr, nullptr, name, column, rect, input, Shown::None, Bound::Text, caption};
 }
 
 // Size and count fields: digits only, NULL when empty.
-constexpr Field number(E member, const char* name, const char* column, QRect rect, const char* label)
+constexpr Field number(E member, const char* name, const char* column, QRect rect)
 {
-    return Field{member, nullptr, nullptr, name, column, rect, Off, Shown::None, Bound::IntegerOrNull, label};
+    return Field{member, nullptr, nullptr, name, column, rect, Off, Shown::None, Bound::IntegerOrNull, {}};
 }
 
 // Tide times and heights: the window makes "hh:mm" and rounds the heights itself.
 constexpr Field tide(E member, const char* name, QRect rect, const char* label)
 {
-    return Field{member, nullptr, nullptr, name, nullptr, rect, Off, Shown::None, Bound::None, label};
+    return Field{member, nullptr, nullptr, name, nullptr, rect, Off, Shown::None, Bound::None, {}, label};
 }
 
 constexpr Field memo(
-    QPlainTextEdit* TFishDataIn::*member, const char* name, const char* column, QRect rect, const char* label)
+    QPlainTextEdit* TFishDataIn::*member, const char* name, const char* column, QRect rect, kit::Caption caption)
 {
-    return Field{nullptr, member, nullptr, name, column, rect, On, Shown::None, Bound::MemoOrNull, label};
+    return Field{nullptr, member, nullptr, name, column, rect, On, Shown::None, Bound::MemoOrNull, caption};
 }
 
 // Tide rows: high water at the left, low water at the right, first and second below each other.
@@ -98,16 +99,19 @@ constexpr int speciesY(int row)
 // In Tab order, which Enter follows too.
 constexpr std::array kFields{
     Field{&TFishDataIn::Edit_No, nullptr, nullptr, "Edit_No", "CODENO", {36, 54, 56, 22}, Off, Shown::None,
-        Bound::Integer, "Ｎｏ"},
-    text(&TFishDataIn::Edit_Day, "Edit_Day", "DAY_DATA", {132, 54, 96, 22}, Off, "日付"),
-    text(&TFishDataIn::Edit_Tenki, "Edit_Tenki", "TENNKI", {270, 54, 196, 22}, On, "天候"),
-    text(&TFishDataIn::Edit_Basyo, "Edit_Basyo", "BASYO", {40, 82, 180, 22}, On, "場所"),
-    text(&TFishDataIn::Edit_Fune, "Edit_Fune", "FUNE", {282, 82, 184, 22}, On, "ポイント"),
+        Bound::Integer, {"Ｎｏ", {8, 54, 26, 22}}},
+    text(&TFishDataIn::Edit_Day, "Edit_Day", "DAY_DATA", {132, 54, 96, 22}, Off,
+        {"日付", {100, 54, 30, 22}, "Label_Day", true}),
+    text(&TFishDataIn::Edit_Tenki, "Edit_Tenki", "TENNKI", {270, 54, 196, 22}, On, {"天候", {238, 54, 30, 22}}),
+    text(&TFishDataIn::Edit_Basyo, "Edit_Basyo", "BASYO", {40, 82, 180, 22}, On,
+        {"場所", {8, 82, 30, 22}, "Label_Basyo", true}),
+    text(&TFishDataIn::Edit_Fune, "Edit_Fune", "FUNE", {282, 82, 184, 22}, On, {"ポイント", {228, 82, 52, 22}}),
     Field{nullptr, nullptr, &TFishDataIn::CBox_Shio, "CBox_Shio", "SHIO", {40, 110, 100, 22}, On, Shown::None,
-        Bound::Text, "潮"},
-    text(&TFishDataIn::Edit_Shio_Kijyun, "Edit_Shio_Kijyun", "KIJYUNN", {206, 110, 120, 22}, On, "基準場所"),
-    text(&TFishDataIn::Edit_Old_Day, "Edit_Old_Day", "KYUUREKI", {366, 110, 100, 22}, On, "旧暦"),
-    text(&TFishDataIn::Edit_Old_Sho, "Edit_Old_Sho", "OLD_SHIO", {366, 136, 60, 22}, Off, "OLD_SHIO"),
+        Bound::Text, {"潮", {8, 110, 30, 22}}},
+    text(&TFishDataIn::Edit_Shio_Kijyun, "Edit_Shio_Kijyun", "KIJYUNN", {206, 110, 120, 22}, On,
+        {"基準場所", {150, 110, 54, 22}}),
+    text(&TFishDataIn::Edit_Old_Day, "Edit_Old_Day", "KYUUREKI", {366, 110, 100, 22}, On, {"旧暦", {334, 110, 30, 22}}),
+    text(&TFishDataIn::Edit_Old_Sho, "Edit_Old_Sho", "OLD_SHIO", {366, 136, 60, 22}, Off),
     tide(&TFishDataIn::Edit_Max_T1, "Edit_Max_T1", hourAt(0, 0), "満潮１の時"),
     tide(&TFishDataIn::Edit_Max_T1_2, "Edit_Max_T1_2", minuteAt(0, 0), "満潮１の分"),
     tide(&TFishDataIn::Edit_Max_H1, "Edit_Max_H1", heightAt(0, 0), "満潮１の潮位"),
@@ -120,20 +124,23 @@ constexpr std::array kFields{
     tide(&TFishDataIn::Edit_Min_T2, "Edit_Min_T2", hourAt(1, 1), "干潮２の時"),
     tide(&TFishDataIn::Edit_Min_T2_2, "Edit_Min_T2_2", minuteAt(1, 1), "干潮２の分"),
     tide(&TFishDataIn::Edit_Min_H2, "Edit_Min_H2", heightAt(1, 1), "干潮２の潮位"),
-    text(&TFishDataIn::Edit_F1, "Edit_F1", "FISH1", {56, speciesY(0), 196, 22}, On, "魚種１"),
-    number(&TFishDataIn::Edit_F1_Max, "Edit_F1_Max", "FISH1_MAX", {262, speciesY(0), 52, 22}, "魚種１の最大"),
-    number(&TFishDataIn::Edit_F1_Min, "Edit_F1_Min", "FISH1_MIN", {326, speciesY(0), 52, 22}, "魚種１の最小"),
-    number(&TFishDataIn::Edit_F1_kazu, "Edit_F1_kazu", "FISH1_KAZU", {396, speciesY(0), 70, 22}, "魚種１の数"),
-    text(&TFishDataIn::Edit_F2, "Edit_F2", "FISH2", {56, speciesY(1), 196, 22}, On, "魚種２"),
-    number(&TFishDataIn::Edit_F2_Max, "Edit_F2_Max", "FISH2_MAX", {262, speciesY(1), 52, 22}, "魚種２の最大"),
-    number(&TFishDataIn::Edit_F2_Min, "Edit_F2_Min", "FISH2_MIN", {326, speciesY(1), 52, 22}, "魚種２の最小"),
-    number(&TFishDataIn::Edit_F2_kazu, "Edit_F2_kazu", "FISH2_KAZU", {396, speciesY(1), 70, 22}, "魚種２の数"),
-    text(&TFishDataIn::Edit_F3, "Edit_F3", "FISH3", {56, speciesY(2), 196, 22}, On, "魚種３"),
-    number(&TFishDataIn::Edit_F3_Max, "Edit_F3_Max", "FISH3_MAX", {262, speciesY(2), 52, 22}, "魚種３の最大"),
-    number(&TFishDataIn::Edit_F3_Min, "Edit_F3_Min", "FISH3_MIN", {326, speciesY(2), 52, 22}, "魚種３の最小"),
-    number(&TFishDataIn::Edit_F3_kazu, "Edit_F3_kazu", "FISH3_KAZU", {396, speciesY(2), 70, 22}, "魚種３の数"),
-    memo(&TFishDataIn::Memo_Shikake, "Memo_Shikake", "SHIKAKE", {8, 342, 458, 134}, "仕掛け"),
-    memo(&TFishDataIn::Memo_Cyouka, "Memo_Cyouka", "BIKOU", {8, 500, 458, 176}, "釣果　釣行記録"),
+    text(&TFishDataIn::Edit_F1, "Edit_F1", "FISH1", {56, speciesY(0), 196, 22}, On,
+        {"魚種１", {8, speciesY(0), 46, 22}, "Label_F1", true}),
+    number(&TFishDataIn::Edit_F1_Max, "Edit_F1_Max", "FISH1_MAX", {262, speciesY(0), 52, 22}),
+    number(&TFishDataIn::Edit_F1_Min, "Edit_F1_Min", "FISH1_MIN", {326, speciesY(0), 52, 22}),
+    number(&TFishDataIn::Edit_F1_kazu, "Edit_F1_kazu", "FISH1_KAZU", {396, speciesY(0), 70, 22}),
+    text(&TFishDataIn::Edit_F2, "Edit_F2", "FISH2", {56, speciesY(1), 196, 22}, On,
+        {"魚種２", {8, speciesY(1), 46, 22}}),
+    number(&TFishDataIn::Edit_F2_Max, "Edit_F2_Max", "FISH2_MAX", {262, speciesY(1), 52, 22}),
+    number(&TFishDataIn::Edit_F2_Min, "Edit_F2_Min", "FISH2_MIN", {326, speciesY(1), 52, 22}),
+    number(&TFishDataIn::Edit_F2_kazu, "Edit_F2_kazu", "FISH2_KAZU", {396, speciesY(1), 70, 22}),
+    text(&TFishDataIn::Edit_F3, "Edit_F3", "FISH3", {56, speciesY(2), 196, 22}, On,
+        {"魚種３", {8, speciesY(2), 46, 22}}),
+    number(&TFishDataIn::Edit_F3_Max, "Edit_F3_Max", "FISH3_MAX", {262, speciesY(2), 52, 22}),
+    number(&TFishDataIn::Edit_F3_Min, "Edit_F3_Min", "FISH3_MIN", {326, speciesY(2), 52, 22}),
+    number(&TFishDataIn::Edit_F3_kazu, "Edit_F3_kazu", "FISH3_KAZU", {396, speciesY(2), 70, 22}),
+    memo(&TFishDataIn::Memo_Shikake, "Memo_Shikake", "SHIKAKE", {8, 342, 458, 134}, {"仕掛け", {8, 324, 120, 18}}),
+    memo(&TFishDataIn::Memo_Cyouka, "Memo_Cyouka", "BIKOU", {8, 500, 458, 176}, {"釣果　釣行記録", {8, 482, 200, 18}}),
 };
 
 constexpr std::array kTideRows{
@@ -180,8 +187,9 @@ TFishDataIn::TFishDataIn(QWidget* owner) : KelporaWindow(owner, {"FishDataIn", Q
     IBSQL_UP = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL_UP->setObjectName(QStringLiteral("IBSQL_UP"));
 
-    buildCaptions();
-    kit::build(*this, this, fields(), kit::Focus::Tab);
+    buildHeadings();
+    // The fields the record cannot be stored without are captioned in red.
+    kit::build(*this, this, fields(), kit::Focus::Tab, {0, true, kRequiredLabel});
     Edit_No->setReadOnly(true);
     Edit_No->setFocusPolicy(Qt::ClickFocus);
     Edit_Old_Sho->setFocusPolicy(Qt::NoFocus);
@@ -206,19 +214,10 @@ QString TFishDataIn::recordNumberText() const
     return Edit_No->text();
 }
 
-void TFishDataIn::buildCaptions()
+// The headings over the tide and species fields; the fields' own captions come with them.
+void TFishDataIn::buildHeadings()
 {
     using kit::caption;
-    const kit::Font required{0, true, kRequiredLabel};
-    caption(this, QStringLiteral("Ｎｏ"), {8, 54, 26, 22});
-    kit::label(this, "Label_Day", QStringLiteral("日付"), {100, 54, 30, 22}, required);
-    caption(this, QStringLiteral("天候"), {238, 54, 30, 22});
-    kit::label(this, "Label_Basyo", QStringLiteral("場所"), {8, 82, 30, 22}, required);
-    caption(this, QStringLiteral("ポイント"), {228, 82, 52, 22});
-    caption(this, QStringLiteral("潮"), {8, 110, 30, 22});
-    caption(this, QStringLiteral("基準場所"), {150, 110, 54, 22});
-    caption(this, QStringLiteral("旧暦"), {334, 110, 30, 22});
-
     const QString water[2] = {QStringLiteral("満潮"), QStringLiteral("干潮")};
     for (int block = 0; block < 2; ++block) {
         const int x = block * 236;
@@ -233,14 +232,8 @@ void TFishDataIn::buildCaptions()
 
     caption(this, QStringLiteral("最大-最小"), {262, 222, 116, 16}, Qt::AlignCenter);
     caption(this, QStringLiteral("数"), {396, 222, 70, 16}, Qt::AlignCenter);
-    kit::label(this, "Label_F1", QStringLiteral("魚種１"), {8, speciesY(0), 46, 22}, required);
-    caption(this, QStringLiteral("魚種２"), {8, speciesY(1), 46, 22});
-    caption(this, QStringLiteral("魚種３"), {8, speciesY(2), 46, 22});
     for (int row = 0; row < 3; ++row)
         caption(this, QStringLiteral("-"), {314, speciesY(row), 12, 22}, Qt::AlignCenter);
-
-    caption(this, QStringLiteral("仕掛け"), {8, 324, 120, 18});
-    caption(this, QStringLiteral("釣果　釣行記録"), {8, 482, 200, 18});
 }
 
 void TFishDataIn::buildPictures()

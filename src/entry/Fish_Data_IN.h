@@ -129,7 +129,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    void buildCaptions();
+    void buildHeadings();
     void buildPictures();
     void buildButtons();
     void buildTabOrder();

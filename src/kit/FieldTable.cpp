@@ -108,6 +108,29 @@ QByteArray ReadBack::unchanged(const QWidget* field, const QString& current) con
     return it->second.bytes.isNull() ? QByteArray("") : it->second.bytes;
 }
 
+QString labelOf(const char* column, const char* ownLabel)
+{
+    if (column) {
+        const record::Column* c = record::find(QLatin1String(column));
+        if (c && c->label[0] != '\0')
+            return record::label(*c);
+    }
+    if (ownLabel)
+        return QString::fromUtf8(ownLabel);
+    return QString::fromLatin1(column);
+}
+
+void buildCaption(QWidget* parent, const Caption& caption, const Font& markedFont)
+{
+    if (!caption.text)
+        return;
+    const QString text = QString::fromUtf8(caption.text);
+    if (caption.name)
+        label(parent, caption.name, text, caption.rect, caption.marked ? markedFont : Font{});
+    else
+        kit::caption(parent, text, caption.rect);
+}
+
 QString parameterOf(const char* column)
 {
     return QStringLiteral("par") + QLatin1String(column);

@@ -18,9 +18,10 @@ class SqlQuery;
 }
 
 // A window's record fields as data: one table of (member, object name, column,
-// rectangle, input method, how shown, how bound) drives building the controls, the
-// clear routine, the display routine and the binding of a statement, so that the
-// column list is written once per window.
+// rectangle, input method, how shown, how bound, caption) drives building the controls
+// and their captions, the clear routine, the display routine and the binding of a
+// statement, so that the column list is written once per window. What a field is called
+// in messages, and how many bytes it takes, the catalogue of columns says.
 namespace kelpora::kit {
 
 // How the display routine fills a field from the current row.
@@ -42,6 +43,15 @@ enum class Bound {
     MemoOrNull, // lines joined by CR LF; NULL when empty
 };
 
+// The label beside a field. A named one is one the window or its tests find again; a
+// marked one is shown in the font the window gives build() for marked captions.
+struct Caption {
+    const char* text = nullptr; // UTF-8; nullptr: the field has no caption of its own
+    QRect rect;
+    const char* name = nullptr;
+    bool marked = false;
+};
+
 template <class W> struct Field {
     QLineEdit* W::*edit = nullptr;
     QPlainTextEdit* W::*memo = nullptr;
@@ -52,7 +62,9 @@ template <class W> struct Field {
     InputMethod input = InputMethod::Off;
     Shown shown = Shown::None;
     Bound bound = Bound::None;
-    const char* label = nullptr; // the caption the user knows the field by (UTF-8)
+    Caption caption;
+    // For a field without a column only: what messages call it (UTF-8).
+    const char* label = nullptr;
 
     QWidget* widget(const W& w) const
     {
@@ -110,15 +122,22 @@ void bindField(const FieldRef& f, SqlQuery& statement, const ReadBack& readBack)
 QString overflowOf(const FieldRef& f, const ReadBack& readBack);
 QString parameterOf(const char* column);
 
+// What messages call a field: the catalogue's label of its column, else its own.
+QString labelOf(const char* column, const char* ownLabel);
+void buildCaption(QWidget* parent, const Caption& caption, const Font& markedFont);
+
 template <class W> FieldRef refOf(W& w, const Field<W>& f)
 {
     return {f.widget(w), f.edit ? w.*f.edit : nullptr, f.memo ? w.*f.memo : nullptr, f.combo ? w.*f.combo : nullptr,
-        f.column, f.shown, f.bound, f.label ? QString::fromUtf8(f.label) : QString::fromLatin1(f.column)};
+        f.column, f.shown, f.bound, labelOf(f.column, f.label)};
 }
 
-// Creates each control with the factories and stores it in its member.
-template <class W> void build(W& w, QWidget* parent, FieldTable<W> table, Focus focus)
+// Creates each field's caption, then each control with the factories and stores it in
+// its member.
+template <class W> void build(W& w, QWidget* parent, FieldTable<W> table, Focus focus, const Font& markedFont = {})
 {
+    for (const Field<W>& f : table)
+        buildCaption(parent, f.caption, markedFont);
     for (const Field<W>& f : table) {
         if (f.edit)
             w.*f.edit = editField(parent, f.name, f.rect, f.input, focus);
