@@ -8,6 +8,7 @@
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
 #include "imaging/PictureCache.h"
+#include "imaging/PictureColumns.h"
 #include "imaging/PictureStore.h"
 #include "kit/Controls.h"
 #include "kit/ErrorHandler.h"
@@ -37,7 +38,6 @@ TFishdataF* FishdataF = nullptr;
 
 using kelpora::ImageArea;
 using kelpora::PictureStore;
-using kelpora::ReadRule;
 namespace kit = kelpora::kit;
 
 namespace {
@@ -115,20 +115,9 @@ constexpr std::array kFields{
     memo(&TFishdataF::Memo_Cyouka, "Memo_Cyouka", "BIKOU", {X0, 516, 282, 146}, {"釣果　釣行記録", {X0, 498, 160, 18}}),
 };
 
-// The picture areas and their columns, in the order the display routine reads them.
-struct PictureSlot {
-    ImageArea* TFishdataF::*area;
-    const char* column;
-    ReadRule rule;
-};
-constexpr std::array kPictureSlots{
-    PictureSlot{&TFishdataF::Image_Shio, "SHIO_ZU", ReadRule::BitmapFirst},
-    PictureSlot{&TFishdataF::Image_Map, "CHIZU", ReadRule::BitmapFirst},
-    PictureSlot{&TFishdataF::Image_A, "PHOTO1", ReadRule::JpegOnly},
-    PictureSlot{&TFishdataF::Image_B, "PHOTO2", ReadRule::JpegOnly},
-    PictureSlot{&TFishdataF::Image_C, "PHOTO3", ReadRule::JpegOnly},
-    PictureSlot{&TFishdataF::Image_D, "PHOTO4", ReadRule::JpegOnly},
-};
+// The picture areas in the order of the record's picture columns.
+constexpr std::array<ImageArea * TFishdataF::*, 6> kPictureAreas{&TFishdataF::Image_Shio, &TFishdataF::Image_Map,
+    &TFishdataF::Image_A, &TFishdataF::Image_B, &TFishdataF::Image_C, &TFishdataF::Image_D};
 
 } // namespace
 
@@ -231,11 +220,19 @@ void TFishdataF::buildPictureShow()
     m_pictureCache = std::make_shared<kelpora::PictureCache>();
     m_pictures = new kelpora::RecordPictures(this);
     m_ahead = new kelpora::PicturePrefetch(*IBSQL_2, m_pictureCache, this);
-    for (const PictureSlot& slot : kPictureSlots) {
-        m_pictures->watch(this->*slot.area);
-        m_ahead->addSlot(this->*slot.area, QLatin1String(slot.column), slot.rule);
+    for (const PictureSlot& slot : pictureSlots()) {
+        m_pictures->watch(slot.area);
+        m_ahead->addSlot(slot.area, QLatin1String(slot.column.name), slot.column.rule);
     }
     kelpora::onEvent(m_pictures, &kelpora::RecordPictures::allShown, this, &TFishdataF::readAhead);
+}
+
+std::array<TFishdataF::PictureSlot, 6> TFishdataF::pictureSlots() const
+{
+    std::array<PictureSlot, 6> pictures{};
+    for (size_t i = 0; i < pictures.size(); ++i)
+        pictures[i] = {this->*kPictureAreas[i], kelpora::pictureColumns()[i]};
+    return pictures;
 }
 
 bool TFishdataF::picturesPending() const
@@ -410,8 +407,8 @@ void TFishdataF::showPictures()
     // Both flags describe the record before any of its pictures is read, let alone decoded.
     ShioZu_Flag = q.isNull(QStringLiteral("SHIO_ZU")) ? 0 : 1;
     Chizu_Flag = q.isNull(QStringLiteral("CHIZU")) ? 0 : 1;
-    for (const PictureSlot& slot : kPictureSlots)
-        m_pictures->show(this->*slot.area, q, QLatin1String(slot.column), slot.rule);
+    for (const PictureSlot& slot : pictureSlots())
+        m_pictures->show(slot.area, q, QLatin1String(slot.column.name), slot.column.rule);
 }
 
 // A camera's photos take a few milliseconds to read from the database, even when they
@@ -422,14 +419,15 @@ void TFishdataF::showFieldsNow()
     const QWindow* window = windowHandle();
     if (!window || !window->isExposed())
         return;
-    const auto stored = [this](const PictureSlot& slot) { return !IBSQL_2->isNull(QLatin1String(slot.column)); };
-    if (std::none_of(kPictureSlots.begin(), kPictureSlots.end(), stored))
+    const auto pictures = pictureSlots();
+    const auto stored = [this](const PictureSlot& slot) { return !IBSQL_2->isNull(QLatin1String(slot.column.name)); };
+    if (std::none_of(pictures.begin(), pictures.end(), stored))
         return;
     QRegion area;
     for (const Field& f : fields())
         area += f.widget(*this)->geometry();
-    for (const PictureSlot& slot : kPictureSlots)
-        area += (this->*slot.area)->geometry();
+    for (const PictureSlot& slot : pictures)
+        area += slot.area->geometry();
     repaint(area);
 }
 
@@ -552,8 +550,8 @@ void TFishdataF::Image_PhotoDblClick()
     Photo_Mark = IBSQL_2->positionKey();
     if (!hasRecord())
         return;
-    for (int slot = 1; slot <= 4; ++slot) {
-        if (!IBSQL_2->isNull(QStringLiteral("PHOTO%1").arg(slot))) {
+    for (const kelpora::PictureColumn& photo : kelpora::photoColumns()) {
+        if (!IBSQL_2->isNull(QLatin1String(photo.name))) {
             Btn_PhotoClick();
             return;
         }

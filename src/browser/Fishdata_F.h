@@ -1,9 +1,11 @@
 #pragma once
 
+#include "imaging/PictureColumns.h"
 #include "kit/FieldTable.h"
 #include "kit/KelporaWindow.h"
 #include "kit/Openers.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -162,6 +164,13 @@ private:
     bool runUpdate();
     bool hasRecord() const;
     void runSearch(int serchKind, const QString& value);
+
+    // Each picture area with its column.
+    struct PictureSlot {
+        kelpora::ImageArea* area;
+        kelpora::PictureColumn column;
+    };
+    std::array<PictureSlot, 6> pictureSlots() const;
 
     std::unique_ptr<kelpora::DataSource> m_dataSource;
     std::vector<QPushButton*> m_navigation;

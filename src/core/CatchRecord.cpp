@@ -68,7 +68,21 @@ constexpr std::array<Column, 55> kColumns{{
     {"TIME3_END", T::Integer, 0, ""},
 }};
 
+constexpr std::array<const char*, 18> kMarkColumns{"TIME1_START", "TIME1_END", "TIME2_START", "TIME2_END",
+    "TIME3_START", "TIME3_END", "NEW_1_S", "NEW_1_E", "NEW_2_S", "NEW_2_E", "NEW_3_S", "NEW_3_E", "NEW_4_S", "NEW_4_E",
+    "NEW_5_S", "NEW_5_E", "NEW_6_S", "NEW_6_E"};
+
 } // namespace
+
+std::span<const char* const, 18> markColumns()
+{
+    return kMarkColumns;
+}
+
+std::span<const char* const, 12> chartMarkColumns()
+{
+    return markColumns().subspan<6>();
+}
 
 std::span<const Column> columns()
 {

@@ -106,6 +106,12 @@ public:
     // Empties the window for the next record and offers the next record number.
     void ResetForm();
 
+    // The picture areas in the order of the record's picture columns.
+    std::array<const kelpora::ImageArea*, 6> pictureAreas() const
+    {
+        return {Image_Shio, Image_Map, Image_A, Image_B, Image_C, Image_D};
+    }
+
     // Where the tide chart editor and the map input hand their pictures back.
     QString recordNumberText() const override;
     kelpora::ImageArea* chartArea() const override { return Image_Shio; }

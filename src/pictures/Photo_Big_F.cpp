@@ -6,6 +6,7 @@
 #include "core/SqlQuery.h"
 #include "core/TextNumber.h"
 #include "imaging/PictureCache.h"
+#include "imaging/PictureColumns.h"
 #include "imaging/PictureStore.h"
 #include "kit/Controls.h"
 #include "kit/ErrorHandler.h"
@@ -147,8 +148,9 @@ void TPhoto_BigF::readPhotos()
     q.open();
     if (q.isEmpty())
         return;
-    for (int i = 0; i < 4; ++i)
-        m_photos->show(m_images[size_t(i)], q, QStringLiteral("PHOTO%1").arg(i + 1), kelpora::ReadRule::JpegOnly);
+    const auto photos = kelpora::photoColumns();
+    for (size_t i = 0; i < photos.size(); ++i)
+        m_photos->show(m_images[i], q, QLatin1String(photos[i].name), photos[i].rule);
 }
 
 // An emptied photo behaves as one that is not there, and an enlarged panel returns home,

@@ -5,6 +5,7 @@
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
 #include "core/TextNumber.h"
+#include "imaging/PictureColumns.h"
 #include "imaging/PictureStore.h"
 #include "kit/Controls.h"
 #include "kit/ErrorHandler.h"
@@ -38,7 +39,7 @@ size_t slotIndex(int slot)
 
 QString columnOf(int slot)
 {
-    return QStringLiteral("PHOTO%1").arg(slotIndex(slot) + 1);
+    return QLatin1String(kelpora::photoColumns()[slotIndex(slot)].name);
 }
 
 const std::array<QString, 4> kReadPrefix{QStringLiteral("select  PHOTO1 "), QStringLiteral("select  PHOTO2 "),

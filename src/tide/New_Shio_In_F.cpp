@@ -1,5 +1,6 @@
 #include "tide/New_Shio_In_F.h"
 
+#include "core/CatchRecord.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 #include "core/Seams.h"
@@ -322,9 +323,10 @@ void TNew_Shio_InF::showStoredMarks()
 {
     const QPoint origin = Image_S->pos();
     const int height = pictureHeight();
+    const auto columns = kelpora::record::chartMarkColumns();
     for (int n = 1; n <= 6; ++n) {
-        const int s = IBSQL->fieldInteger(QStringLiteral("NEW_%1_S").arg(n));
-        const int e = IBSQL->fieldInteger(QStringLiteral("NEW_%1_E").arg(n));
+        const int s = IBSQL->fieldInteger(QLatin1String(columns[size_t(2 * n - 2)]));
+        const int e = IBSQL->fieldInteger(QLatin1String(columns[size_t(2 * n - 1)]));
         if (s == 0 && e == 0)
             continue;
         Mark& m = mark(n);
@@ -599,10 +601,9 @@ void TNew_Shio_InF::writeRecord(const Picture& chart, const std::array<int, 12>&
     q.clearSql();
     q.addSql(updateSql());
     q.bindBlob(QStringLiteral("parSHIO_ZU"), chart.jpegBytes());
-    for (int n = 1; n <= 6; ++n) {
-        q.bindInteger(QStringLiteral("parNEW_%1_S").arg(n), values[size_t(2 * n - 2)]);
-        q.bindInteger(QStringLiteral("parNEW_%1_E").arg(n), values[size_t(2 * n - 1)]);
-    }
+    const auto columns = kelpora::record::chartMarkColumns();
+    for (size_t i = 0; i < columns.size(); ++i)
+        q.bindInteger(QStringLiteral("par") + QLatin1String(columns[i]), values[i]);
     // A number that is not one stops here, before anything runs; the window stays open.
     q.bindInteger(QStringLiteral("parCODE"), kelpora::toInteger(Edit_CODE->text(), QStringLiteral("Ｎｏ")));
     try {

@@ -1,5 +1,6 @@
 #include "tide/Shio_New_F.h"
 
+#include "core/CatchRecord.h"
 #include "core/DM_1.h"
 #include "core/Seams.h"
 #include "core/SqlQuery.h"
@@ -129,9 +130,10 @@ void TShio_NewF::FormShow()
 void TShio_NewF::showMarks()
 {
     const int chartHeight = Image_SS->picture().size().height();
+    const auto columns = kelpora::record::chartMarkColumns();
     for (int n = 1; n <= 6; ++n) {
-        const int s = IBSQL->fieldInteger(QStringLiteral("NEW_%1_S").arg(n));
-        const int e = IBSQL->fieldInteger(QStringLiteral("NEW_%1_E").arg(n));
+        const int s = IBSQL->fieldInteger(QLatin1String(columns[size_t(2 * n - 2)]));
+        const int e = IBSQL->fieldInteger(QLatin1String(columns[size_t(2 * n - 1)]));
         if (s == 0 && e == 0)
             continue;
         Shape* shape = m_shapes[size_t(n - 1)];
