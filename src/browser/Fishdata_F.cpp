@@ -1,5 +1,6 @@
 #include "browser/Fishdata_F.h"
 
+#include "browser/SearchKinds.h"
 #include "browser/WorkSheet_F2.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
@@ -279,8 +280,9 @@ void TFishdataF::buildButtons()
     Label_kensaku = kit::label(search, "Label_kensaku", QStringLiteral("検索"), {12, 20, 260, 18});
     Btn_All_2 = button(search, "Btn_All_2", QStringLiteral("全件表示"), {12, 40, 124, 28}, NoFocus);
     CBox_Kensaku = kit::comboBox(search, "CBox_Kensaku", {12, 72, 124, 26}, NoFocus);
-    CBox_Kensaku->addItems({QStringLiteral("全体"), QStringLiteral("魚種"), QStringLiteral("場所"),
-        QStringLiteral("ﾎﾟｲﾝﾄ"), QStringLiteral("月")});
+    CBox_Kensaku->addItem(QStringLiteral("全体"));
+    for (const kelpora::search::Kind& kind : kelpora::search::kinds())
+        CBox_Kensaku->addItem(kind.item);
 
     QGroupBox* edit = kit::group(this, nullptr, QStringLiteral("編集・入力"), {652, 246, 286, 112});
     But_Cyoui = button(edit, "But_Cyoui", QStringLiteral("潮位"), {12, 26, 124, 32}, NoFocus);

@@ -16,6 +16,9 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace kelpora {
+namespace search {
+struct Kind;
+}
 class DataSource;
 class ImageArea;
 class PictureCache;
@@ -36,10 +39,6 @@ public:
     static kelpora::kit::FieldTable<TFishdataF> fields();
     // The correction statement, line by line.
     static QStringList updateLines();
-    // The search statement of a search kind (Serch_Kind), line by line, and the name
-    // of its parameter.
-    static QStringList searchLines(int serchKind);
-    static QString searchParameter(int serchKind);
 
     // --- record fields ---
     QLineEdit* Edit_No = nullptr;
@@ -163,7 +162,7 @@ private:
     void readAhead();
     bool runUpdate();
     bool hasRecord() const;
-    void runSearch(int serchKind, const QString& value);
+    void runSearch(const kelpora::search::Kind& kind, const QString& value);
 
     // Each picture area with its column.
     struct PictureSlot {
