@@ -97,7 +97,7 @@ void EntryInsert::prepare(TFishDataIn& window, SqlQuery& statement, const std::a
             statement.bindNull(param(row.timeColumn));
         else
             statement.bindText(param(row.timeColumn), times[i]);
-        bindHeight(statement, row.heightColumn, window.*row.height, QString::fromUtf8(row.heightLabel));
+        bindHeight(statement, row.heightColumn, window.*row.height, kit::labelOf(row.heightColumn, nullptr));
     }
 
     const auto areas = window.pictureAreas();

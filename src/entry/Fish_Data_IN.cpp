@@ -65,9 +65,9 @@ constexpr Field number(E member, const char* name, const char* column, QRect rec
 }
 
 // Tide times and heights: the window makes "hh:mm" and rounds the heights itself.
-constexpr Field tide(E member, const char* name, QRect rect, const char* label)
+constexpr Field tide(E member, const char* name, QRect rect)
 {
-    return Field{member, nullptr, nullptr, name, nullptr, rect, Off, Shown::None, Bound::None, {}, label};
+    return Field{member, nullptr, nullptr, name, nullptr, rect, Off, Shown::None, Bound::None, {}};
 }
 
 constexpr Field memo(
@@ -96,8 +96,43 @@ constexpr int speciesY(int row)
     return 240 + row * 26;
 }
 
-// In Tab order, which Enter follows too.
-constexpr std::array kFields{
+using Row = TFishDataIn::TideRow;
+constexpr std::array kTideRows{
+    Row{&TFishDataIn::Edit_Max_T1, "Edit_Max_T1", &TFishDataIn::Edit_Max_T1_2, "Edit_Max_T1_2",
+        &TFishDataIn::Edit_Max_H1, "Edit_Max_H1", 0, 0, "MAX1", "MAX1_HIGHT"},
+    Row{&TFishDataIn::Edit_Max_T2, "Edit_Max_T2", &TFishDataIn::Edit_Max_T2_2, "Edit_Max_T2_2",
+        &TFishDataIn::Edit_Max_H2, "Edit_Max_H2", 0, 1, "MAX2", "MAX2_HIGHT"},
+    Row{&TFishDataIn::Edit_Min_T1, "Edit_Min_T1", &TFishDataIn::Edit_Min_T1_2, "Edit_Min_T1_2",
+        &TFishDataIn::Edit_Min_H1, "Edit_Min_H1", 1, 0, "MIN1", "MIN1_LOW"},
+    Row{&TFishDataIn::Edit_Min_T2, "Edit_Min_T2", &TFishDataIn::Edit_Min_T2_2, "Edit_Min_T2_2",
+        &TFishDataIn::Edit_Min_H2, "Edit_Min_H2", 1, 1, "MIN2", "MIN2_LOW"},
+};
+
+// Hour, minute and height of each tide row, in row order.
+constexpr std::array<Field, 3 * kTideRows.size()> tideFields()
+{
+    std::array<Field, 3 * kTideRows.size()> out{};
+    for (size_t i = 0; i < kTideRows.size(); ++i) {
+        const Row& r = kTideRows[i];
+        out[3 * i] = tide(r.hour, r.hourName, hourAt(r.block, r.row));
+        out[3 * i + 1] = tide(r.minute, r.minuteName, minuteAt(r.block, r.row));
+        out[3 * i + 2] = tide(r.height, r.heightName, heightAt(r.block, r.row));
+    }
+    return out;
+}
+
+template <size_t A, size_t B, size_t C>
+constexpr std::array<Field, A + B + C> joined(
+    const std::array<Field, A>& a, const std::array<Field, B>& b, const std::array<Field, C>& c)
+{
+    std::array<Field, A + B + C> out{};
+    std::copy(a.begin(), a.end(), out.begin());
+    std::copy(b.begin(), b.end(), out.begin() + A);
+    std::copy(c.begin(), c.end(), out.begin() + A + B);
+    return out;
+}
+
+constexpr std::array kFieldsBeforeTide{
     Field{&TFishDataIn::Edit_No, nullptr, nullptr, "Edit_No", "CODENO", {36, 54, 56, 22}, Off, Shown::None,
         Bound::Integer, {"Ｎｏ", {8, 54, 26, 22}}},
     text(&TFishDataIn::Edit_Day, "Edit_Day", "DAY_DATA", {132, 54, 96, 22}, Off,
@@ -112,18 +147,9 @@ constexpr std::array kFields{
         {"基準場所", {150, 110, 54, 22}}),
     text(&TFishDataIn::Edit_Old_Day, "Edit_Old_Day", "KYUUREKI", {366, 110, 100, 22}, On, {"旧暦", {334, 110, 30, 22}}),
     text(&TFishDataIn::Edit_Old_Sho, "Edit_Old_Sho", "OLD_SHIO", {366, 136, 60, 22}, Off),
-    tide(&TFishDataIn::Edit_Max_T1, "Edit_Max_T1", hourAt(0, 0), "満潮１の時"),
-    tide(&TFishDataIn::Edit_Max_T1_2, "Edit_Max_T1_2", minuteAt(0, 0), "満潮１の分"),
-    tide(&TFishDataIn::Edit_Max_H1, "Edit_Max_H1", heightAt(0, 0), "満潮１の潮位"),
-    tide(&TFishDataIn::Edit_Max_T2, "Edit_Max_T2", hourAt(0, 1), "満潮２の時"),
-    tide(&TFishDataIn::Edit_Max_T2_2, "Edit_Max_T2_2", minuteAt(0, 1), "満潮２の分"),
-    tide(&TFishDataIn::Edit_Max_H2, "Edit_Max_H2", heightAt(0, 1), "満潮２の潮位"),
-    tide(&TFishDataIn::Edit_Min_T1, "Edit_Min_T1", hourAt(1, 0), "干潮１の時"),
-    tide(&TFishDataIn::Edit_Min_T1_2, "Edit_Min_T1_2", minuteAt(1, 0), "干潮１の分"),
-    tide(&TFishDataIn::Edit_Min_H1, "Edit_Min_H1", heightAt(1, 0), "干潮１の潮位"),
-    tide(&TFishDataIn::Edit_Min_T2, "Edit_Min_T2", hourAt(1, 1), "干潮２の時"),
-    tide(&TFishDataIn::Edit_Min_T2_2, "Edit_Min_T2_2", minuteAt(1, 1), "干潮２の分"),
-    tide(&TFishDataIn::Edit_Min_H2, "Edit_Min_H2", heightAt(1, 1), "干潮２の潮位"),
+};
+
+constexpr std::array kFieldsAfterTide{
     text(&TFishDataIn::Edit_F1, "Edit_F1", "FISH1", {56, speciesY(0), 196, 22}, On,
         {"魚種１", {8, speciesY(0), 46, 22}, "Label_F1", true}),
     number(&TFishDataIn::Edit_F1_Max, "Edit_F1_Max", "FISH1_MAX", {262, speciesY(0), 52, 22}),
@@ -143,16 +169,8 @@ constexpr std::array kFields{
     memo(&TFishDataIn::Memo_Cyouka, "Memo_Cyouka", "BIKOU", {8, 500, 458, 176}, {"釣果　釣行記録", {8, 482, 200, 18}}),
 };
 
-constexpr std::array kTideRows{
-    TFishDataIn::TideRow{&TFishDataIn::Edit_Max_T1, &TFishDataIn::Edit_Max_T1_2, &TFishDataIn::Edit_Max_H1, "MAX1",
-        "MAX1_HIGHT", "満潮１の潮位"},
-    TFishDataIn::TideRow{&TFishDataIn::Edit_Max_T2, &TFishDataIn::Edit_Max_T2_2, &TFishDataIn::Edit_Max_H2, "MAX2",
-        "MAX2_HIGHT", "満潮２の潮位"},
-    TFishDataIn::TideRow{&TFishDataIn::Edit_Min_T1, &TFishDataIn::Edit_Min_T1_2, &TFishDataIn::Edit_Min_H1, "MIN1",
-        "MIN1_LOW", "干潮１の潮位"},
-    TFishDataIn::TideRow{&TFishDataIn::Edit_Min_T2, &TFishDataIn::Edit_Min_T2_2, &TFishDataIn::Edit_Min_H2, "MIN2",
-        "MIN2_LOW", "干潮２の潮位"},
-};
+// In Tab order, which Enter follows too.
+constexpr auto kFields = joined(kFieldsBeforeTide, tideFields(), kFieldsAfterTide);
 
 const QColor kRequiredLabel(255, 0, 0);
 const QColor kRequiredField(0, 255, 255);

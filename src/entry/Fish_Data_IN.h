@@ -32,14 +32,19 @@ public:
     // The record fields in Tab order, which is also the order Enter hops through them.
     static kelpora::kit::FieldTable<TFishDataIn> fields();
 
-    // One high or low water: its time from two fields, its height from a third.
+    // One high or low water: its time from two fields, its height from a third. The
+    // field table takes its three fields from here.
     struct TideRow {
         QLineEdit* TFishDataIn::*hour;
+        const char* hourName;
         QLineEdit* TFishDataIn::*minute;
+        const char* minuteName;
         QLineEdit* TFishDataIn::*height;
+        const char* heightName;
+        int block; // 0: high water, at the left; 1: low water, at the right
+        int row; // 0: the first, 1: the second below it
         const char* timeColumn;
         const char* heightColumn;
-        const char* heightLabel; // UTF-8, for messages about the height
     };
     static std::span<const TideRow> tideRows();
 
