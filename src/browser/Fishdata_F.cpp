@@ -116,9 +116,17 @@ constexpr std::array kFields{
     memo(&TFishdataF::Memo_Cyouka, "Memo_Cyouka", "BIKOU", {X0, 516, 282, 146}, {"釣果　釣行記録", {X0, 498, 160, 18}}),
 };
 
-// The picture areas in the order of the record's picture columns.
-constexpr std::array<ImageArea * TFishdataF::*, 6> kPictureAreas{&TFishdataF::Image_Shio, &TFishdataF::Image_Map,
-    &TFishdataF::Image_A, &TFishdataF::Image_B, &TFishdataF::Image_C, &TFishdataF::Image_D};
+// The photo areas in the order of the photo columns.
+struct PhotoArea {
+    ImageArea* TFishdataF::*member;
+    const char* name;
+};
+constexpr std::array<PhotoArea, 4> kPhotoAreas{{
+    {&TFishdataF::Image_A, "Image_A"},
+    {&TFishdataF::Image_B, "Image_B"},
+    {&TFishdataF::Image_C, "Image_C"},
+    {&TFishdataF::Image_D, "Image_D"},
+}};
 
 } // namespace
 
@@ -203,13 +211,12 @@ void TFishdataF::buildPictures()
     Image_Map = kit::imageArea(this, "Image_Map", {302, 314, 334, 250}, Mode::ProportionalCentred);
 
     kit::caption(this, QStringLiteral("写真をダブルクリックして拡大表示"), {298, 572, 400, 16});
-    ImageArea** photos[4] = {&Image_A, &Image_B, &Image_C, &Image_D};
-    const char* names[4] = {"Image_A", "Image_B", "Image_C", "Image_D"};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < int(kPhotoAreas.size()); ++i) {
         auto* frame = new QFrame(this);
         frame->setFrameShape(QFrame::Box);
         frame->setGeometry(298 + i * 103, 585, 101, 85);
-        *photos[i] = kit::imageArea(this, names[i], {300 + i * 103, 587, 97, 81}, Mode::Proportional);
+        const PhotoArea& photo = kPhotoAreas[size_t(i)];
+        this->*photo.member = kit::imageArea(this, photo.name, {300 + i * 103, 587, 97, 81}, Mode::Proportional);
     }
 }
 
@@ -230,10 +237,19 @@ void TFishdataF::buildPictureShow()
 
 std::array<TFishdataF::PictureSlot, 6> TFishdataF::pictureSlots() const
 {
-    std::array<PictureSlot, 6> pictures{};
-    for (size_t i = 0; i < pictures.size(); ++i)
-        pictures[i] = {this->*kPictureAreas[i], kelpora::pictureColumns()[i]};
+    const auto columns = kelpora::pictureColumns();
+    std::array<PictureSlot, 6> pictures{{{Image_Shio, columns[0]}, {Image_Map, columns[1]}}};
+    for (size_t i = 0; i < kPhotoAreas.size(); ++i)
+        pictures[2 + i] = {this->*kPhotoAreas[i].member, columns[2 + i]};
     return pictures;
+}
+
+std::array<ImageArea*, 4> TFishdataF::photoAreas() const
+{
+    std::array<ImageArea*, 4> photos{};
+    for (size_t i = 0; i < photos.size(); ++i)
+        photos[i] = this->*kPhotoAreas[i].member;
+    return photos;
 }
 
 bool TFishdataF::picturesPending() const
@@ -314,7 +330,7 @@ void TFishdataF::connectHandlers()
     // Only the user's choice starts a search: activated never fires for setCurrentIndex().
     onEvent(CBox_Kensaku, &QComboBox::activated, this, &TFishdataF::CBox_KensakuChange);
     onEvent(Btn_All_2, &QPushButton::clicked, this, &TFishdataF::Btn_All_2Click);
-    for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
+    for (ImageArea* photo : photoAreas())
         onEvent(photo, &ImageArea::doubleClicked, this, &TFishdataF::Image_PhotoDblClick);
     onEvent(Image_Shio, &ImageArea::doubleClicked, this, &TFishdataF::Image_ShioDblClick);
     onEvent(Image_Map, &ImageArea::doubleClicked, this, &TFishdataF::Image_MapDblClick);
@@ -384,7 +400,7 @@ void TFishdataF::DisplayRoutine()
     m_shownRow = -1;
     // The photos go with the last record's fields, before anything is painted, so the
     // screen never shows this record's text beside the last one's pictures.
-    for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
+    for (ImageArea* photo : photoAreas())
         photo->clear();
     // A book that could not be read shows as an empty one: record number 0, no fields.
     if (!hasRecord()) {

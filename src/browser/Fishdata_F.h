@@ -170,6 +170,7 @@ private:
         kelpora::PictureColumn column;
     };
     std::array<PictureSlot, 6> pictureSlots() const;
+    std::array<kelpora::ImageArea*, 4> photoAreas() const;
 
     std::unique_ptr<kelpora::DataSource> m_dataSource;
     std::vector<QPushButton*> m_navigation;

@@ -172,6 +172,19 @@ constexpr std::array kFieldsAfterTide{
 // In Tab order, which Enter follows too.
 constexpr auto kFields = joined(kFieldsBeforeTide, tideFields(), kFieldsAfterTide);
 
+// The photo areas in the order of the photo columns.
+struct PhotoArea {
+    ImageArea* TFishDataIn::*member;
+    const char* name;
+    const char* caption;
+};
+constexpr std::array<PhotoArea, 4> kPhotoAreas{{
+    {&TFishDataIn::Image_A, "Image_A", "写真　１"},
+    {&TFishDataIn::Image_B, "Image_B", "写真　２"},
+    {&TFishDataIn::Image_C, "Image_C", "写真　３"},
+    {&TFishDataIn::Image_D, "Image_D", "写真　４"},
+}};
+
 const QColor kRequiredLabel(255, 0, 0);
 const QColor kRequiredField(0, 255, 255);
 
@@ -227,6 +240,20 @@ TFishDataIn::TFishDataIn(QWidget* owner) : KelporaWindow(owner, {"FishDataIn", Q
 
 TFishDataIn::~TFishDataIn() = default;
 
+std::array<ImageArea*, 4> TFishDataIn::photoAreas() const
+{
+    std::array<ImageArea*, 4> photos{};
+    for (size_t i = 0; i < photos.size(); ++i)
+        photos[i] = this->*kPhotoAreas[i].member;
+    return photos;
+}
+
+std::array<const ImageArea*, 6> TFishDataIn::pictureAreas() const
+{
+    const auto photos = photoAreas();
+    return {Image_Shio, Image_Map, photos[0], photos[1], photos[2], photos[3]};
+}
+
 QString TFishDataIn::recordNumberText() const
 {
     return Edit_No->text();
@@ -269,17 +296,14 @@ void TFishDataIn::buildPictures()
     Panel_Photo = kit::panel(this, "Panel_Photo", {476, 578, 472, 102});
     kit::label(Panel_Photo, nullptr, QStringLiteral("写真などの入力"), {6, 2, 120, 16}, {0, true, {}});
     kit::caption(Panel_Photo, QStringLiteral("ダブルクリックしてJpegファイルを選択"), {130, 2, 330, 16});
-    ImageArea** photos[4] = {&Image_A, &Image_B, &Image_C, &Image_D};
-    const char* names[4] = {"Image_A", "Image_B", "Image_C", "Image_D"};
-    const QString captions[4] = {
-        QStringLiteral("写真　１"), QStringLiteral("写真　２"), QStringLiteral("写真　３"), QStringLiteral("写真　４")};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < int(kPhotoAreas.size()); ++i) {
+        const PhotoArea& photo = kPhotoAreas[size_t(i)];
         const int x = 6 + i * 116;
         auto* frame = new QFrame(Panel_Photo);
         frame->setFrameShape(QFrame::Box);
         frame->setGeometry(x, 20, 108, 62);
-        *photos[i] = kit::imageArea(Panel_Photo, names[i], {x + 2, 22, 104, 58}, Mode::Proportional);
-        kit::caption(Panel_Photo, captions[i], {x, 83, 108, 16}, Qt::AlignCenter);
+        this->*photo.member = kit::imageArea(Panel_Photo, photo.name, {x + 2, 22, 104, 58}, Mode::Proportional);
+        kit::caption(Panel_Photo, QString::fromUtf8(photo.caption), {x, 83, 108, 16}, Qt::AlignCenter);
     }
 }
 
@@ -327,7 +351,7 @@ void TFishDataIn::connectHandlers()
     onEvent(Image_Map, &ImageArea::doubleClicked, this, &TFishDataIn::Image_MapDblClick);
     onEvent(Btn_Chizu, &QPushButton::clicked, this, &TFishDataIn::Image_MapDblClick);
     onEvent(Btn_Apri_Chizu, &QPushButton::clicked, this, &TFishDataIn::Btn_Apri_ChizuClick);
-    for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
+    for (ImageArea* photo : photoAreas())
         onEvent(photo, &ImageArea::doubleClicked, this, [this, photo] { Image_Photo_DblClick(photo); });
 
     // Keys, focus and clicks of the fields: the filters, the Enter hops and the pickers.
@@ -535,7 +559,7 @@ void TFishDataIn::ResetForm()
         palette.setColor(QPalette::Base, kRequiredField);
         required->setPalette(palette);
     }
-    for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
+    for (ImageArea* photo : photoAreas())
         photo->clear();
 
     IBSQL_S->close();

@@ -112,10 +112,7 @@ public:
     void ResetForm();
 
     // The picture areas in the order of the record's picture columns.
-    std::array<const kelpora::ImageArea*, 6> pictureAreas() const
-    {
-        return {Image_Shio, Image_Map, Image_A, Image_B, Image_C, Image_D};
-    }
+    std::array<const kelpora::ImageArea*, 6> pictureAreas() const;
 
     // Where the tide chart editor and the map input hand their pictures back.
     QString recordNumberText() const override;
@@ -145,6 +142,7 @@ private:
     void buildButtons();
     void buildTabOrder();
     void connectHandlers();
+    std::array<kelpora::ImageArea*, 4> photoAreas() const;
 
     bool filterFieldEvent(QWidget* field, QEvent* event);
     // The characters a digit field takes; empty for the other fields.
