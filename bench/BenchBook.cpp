@@ -5,7 +5,7 @@
 
 #include "core/DM_1.h"
 #include "core/Error.h"
-#include "pictures/JpegCodec.h"
+#include "imaging/JpegCodec.h"
 
 #include <QDate>
 #include <QDir>

@@ -15,10 +15,10 @@
 #include "core/Error.h"
 #include "core/Seams.h"
 #include "core/SqlQuery.h"
-#include "pictures/ImageArea.h"
-#include "pictures/JpegCodec.h"
-#include "pictures/PictureDecoder.h"
-#include "pictures/PictureStore.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/PictureDecoder.h"
+#include "imaging/PictureStore.h"
+#include "kit/ImageArea.h"
 
 #include <QCoreApplication>
 #include <QDir>

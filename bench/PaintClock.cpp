@@ -1,7 +1,7 @@
 #include "PaintClock.h"
 
 #include "browser/Fishdata_F.h"
-#include "pictures/ImageArea.h"
+#include "kit/ImageArea.h"
 
 #include <QCoreApplication>
 #include <QEvent>

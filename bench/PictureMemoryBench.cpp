@@ -3,9 +3,9 @@
 // browser thumbnail. Prints time and peak memory; checks nothing. Each case runs in a
 // child run of this same program, so its peak is its own, not the JPEG generator's.
 
-#include "pictures/JpegCodec.h"
-#include "pictures/Picture.h"
-#include "pictures/PictureStore.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/Picture.h"
+#include "imaging/PictureStore.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

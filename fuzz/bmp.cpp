@@ -1,6 +1,6 @@
 // The BMP checks and Qt's reader behind them, then a thumbnail as the windows draw it.
-#include "pictures/PictureDecoder.h"
-#include "pictures/PictureStore.h"
+#include "imaging/PictureDecoder.h"
+#include "imaging/PictureStore.h"
 
 #include <cstdint>
 

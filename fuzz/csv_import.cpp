@@ -2,7 +2,7 @@
 // the CSV lies its picture folder with one JPEG and one BMP for fields to name.
 #include "bookcare/CsvImport.h"
 #include "core/Error.h"
-#include "pictures/JpegCodec.h"
+#include "imaging/JpegCodec.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,6 +1,6 @@
 // A JPEG as the windows show one: the header read when the picture is made, a thumbnail
 // decoded at a reduced scale, and (for sizes a fuzzer's run can afford) the full decode.
-#include "pictures/PictureDecoder.h"
+#include "imaging/PictureDecoder.h"
 
 #include <cstdint>
 

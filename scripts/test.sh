@@ -9,6 +9,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 "$here/scripts/install-deps.sh"
+"$here/scripts/check-includes.sh"
 
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON

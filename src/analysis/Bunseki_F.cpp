@@ -1,8 +1,8 @@
 #include "analysis/Bunseki_F.h"
 
 #include "analysis/CatchCharts.h"
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
 #include "core/Seams.h"
 #include "core/SqlQuery.h"
 

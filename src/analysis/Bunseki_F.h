@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/CatchTally.h"
-#include "app/KelporaWindow.h"
+#include "kit/KelporaWindow.h"
 
 #include <array>
 

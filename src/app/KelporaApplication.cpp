@@ -1,7 +1,7 @@
 #include "app/KelporaApplication.h"
 
-#include "app/ErrorHandler.h"
-#include "pictures/PictureStore.h"
+#include "imaging/PictureStore.h"
+#include "kit/ErrorHandler.h"
 
 #include <QFont>
 #include <QImageReader>

@@ -1,11 +1,11 @@
 #include "app/Main_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/ModalRunner.h"
 #include "browser/Fishdata_F.h"
 #include "core/SharedState.h"
 #include "entry/Fish_Data_IN.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/ModalRunner.h"
 #include "maintenance/Mente_F.h"
 
 #include <QApplication>

@@ -1,12 +1,12 @@
 #include "app/Startup.h"
 
-#include "app/ErrorHandler.h"
 #include "app/KelporaApplication.h"
 #include "app/Main_F.h"
-#include "app/QtSeams.h"
 #include "app/SignalShutdown.h"
 #include "browser/Kensaku2F.h"
 #include "core/DM_1.h"
+#include "kit/ErrorHandler.h"
+#include "kit/QtSeams.h"
 
 #include <QTimer>
 
@@ -18,7 +18,7 @@ int runKelpora(int argc, char** argv, const std::function<void()>& started)
     KelporaApplication app(argc, argv);
     KelporaApplication::installJapaneseFont();
     SignalShutdown signalWatch;
-    QtSeams seams;
+    QtSeams seams([] { SignalShutdown::unblockSignals(); });
 
     TDM1 dataModule;
     DM1 = &dataModule;

@@ -16,7 +16,7 @@
 #include "core/Error.h"
 #include "core/SjisCodec.h"
 #include "core/SqlQuery.h"
-#include "pictures/PictureStore.h"
+#include "imaging/PictureStore.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "core/Error.h"
 #include "core/SjisCodec.h"
 #include "core/SqlQuery.h"
-#include "pictures/JpegCodec.h"
+#include "imaging/JpegCodec.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,9 +1,7 @@
 #include "browser/Fishdata_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
 #include "analysis/Bunseki_F.h"
-#include "app/ModalRunner.h"
+#include "browser/SearchKinds.h"
 #include "browser/WorkSheet_F2.h"
 #include "core/Almanac.h"
 #include "core/DM_1.h"
@@ -12,14 +10,18 @@
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
+#include "imaging/PictureCache.h"
+#include "imaging/PictureColumns.h"
+#include "imaging/PictureStore.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/ImageArea.h"
+#include "kit/ModalRunner.h"
+#include "kit/PicturePrefetch.h"
+#include "kit/RecordPictures.h"
 #include "pictures/Fish_Chizu_In_F.h"
-#include "pictures/ImageArea.h"
 #include "pictures/Map_F.h"
 #include "pictures/Photo_Big_F.h"
-#include "pictures/PictureCache.h"
-#include "pictures/PicturePrefetch.h"
-#include "pictures/PictureStore.h"
-#include "pictures/RecordPictures.h"
 #include "tide/New_Shio_In_F.h"
 #include "tide/Shio_New_F.h"
 
@@ -39,7 +41,6 @@ TFishdataF* FishdataF = nullptr;
 
 using kelpora::ImageArea;
 using kelpora::PictureStore;
-using kelpora::ReadRule;
 namespace kit = kelpora::kit;
 
 namespace {
@@ -52,22 +53,23 @@ using E = QLineEdit* TFishdataF::*;
 
 constexpr int X0 = 8;
 
-constexpr Field text(
-    E member, const char* name, const char* column, QRect rect, InputMethod input, Bound bound, const char* label)
+constexpr Field text(E member, const char* name, const char* column, QRect rect, InputMethod input, Bound bound,
+    kit::Caption caption = {})
 {
-    return Field{member, nullptr, nullptr, name, column, rect, input, Shown::Text, bound, label};
+    return Field{member, nullptr, nullptr, name, column, rect, input, Shown::Text, bound, caption};
 }
 
-constexpr Field number(E member, const char* name, const char* column, QRect rect, const char* label)
+constexpr Field number(E member, const char* name, const char* column, QRect rect)
 {
     return Field{
-        member, nullptr, nullptr, name, column, rect, InputMethod::Off, Shown::Integer, Bound::IntegerOrNull, label};
+        member, nullptr, nullptr, name, column, rect, InputMethod::Off, Shown::Integer, Bound::IntegerOrNull, {}};
 }
 
 constexpr Field memo(
-    QPlainTextEdit* TFishdataF::*member, const char* name, const char* column, QRect rect, const char* label)
+    QPlainTextEdit* TFishdataF::*member, const char* name, const char* column, QRect rect, kit::Caption caption)
 {
-    return Field{nullptr, member, nullptr, name, column, rect, InputMethod::On, Shown::Memo, Bound::MemoOrNull, label};
+    return Field{
+        nullptr, member, nullptr, name, column, rect, InputMethod::On, Shown::Memo, Bound::MemoOrNull, caption};
 }
 
 constexpr Bound T = Bound::Text;
@@ -78,54 +80,55 @@ constexpr InputMethod Off = InputMethod::Off;
 // In the order of the correction's parameters; Edit_No is the record the statement names.
 constexpr std::array kFields{
     Field{&TFishdataF::Edit_No, nullptr, nullptr, "Edit_No", "CODENO", {X0 + 26, 52, 50, 22}, Off, Shown::AlwaysInteger,
-        Bound::Integer, "Ｎｏ"},
-    text(&TFishdataF::Edit_Day, "Edit_Day", "DAY_DATA", {X0 + 106, 52, 78, 22}, Off, T, "日付"),
-    text(&TFishdataF::Edit_Tenki, "Edit_Tenki", "TENNKI", {X0 + 214, 52, 68, 22}, On, T, "天候"),
-    text(&TFishdataF::Edit_Fune, "Edit_Fune", "FUNE", {X0 + 194, 80, 88, 22}, On, T, "ポイント"),
-    text(&TFishdataF::Edit_Place, "Edit_Place", "BASYO", {X0 + 30, 80, 110, 22}, On, T, "場所"),
-    text(&TFishdataF::Edit_Shio, "Edit_Shio", "SHIO", {X0 + 30, 108, 70, 22}, On, T, "潮"),
-    text(&TFishdataF::Edit_Shio_Kijyun, "Edit_Shio_Kijyun", "KIJYUNN", {X0 + 164, 108, 118, 22}, On, T, "基準場所"),
-    text(&TFishdataF::Edit_Old_Day, "Edit_Old_Day", "KYUUREKI", {X0 + 30, 136, 90, 22}, On, T, "旧暦"),
-    text(&TFishdataF::Edit_Old_Sho, "Edit_Old_Sho", "OLD_SHIO", {X0 + 130, 136, 60, 22}, Off, T, "OLD_SHIO"),
-    text(&TFishdataF::Edit_Max_T1, "Edit_Max_T1", "MAX1", {X0 + 30, 200, 60, 22}, Off, TN, "満潮１の時刻"),
-    text(&TFishdataF::Edit_Max_T2, "Edit_Max_T2", "MAX2", {X0 + 30, 226, 60, 22}, Off, TN, "満潮２の時刻"),
-    number(&TFishdataF::Edit_Max_H1, "Edit_Max_H1", "MAX1_HIGHT", {X0 + 94, 200, 60, 22}, "満潮１の潮位"),
-    number(&TFishdataF::Edit_Max_H2, "Edit_Max_H2", "MAX2_HIGHT", {X0 + 94, 226, 60, 22}, "満潮２の潮位"),
-    text(&TFishdataF::Edit_Min_T1, "Edit_Min_T1", "MIN1", {X0 + 158, 200, 60, 22}, Off, TN, "干潮１の時刻"),
-    text(&TFishdataF::Edit_Min_T2, "Edit_Min_T2", "MIN2", {X0 + 158, 226, 60, 22}, Off, TN, "干潮２の時刻"),
-    number(&TFishdataF::Edit_Min_H1, "Edit_Min_H1", "MIN1_LOW", {X0 + 222, 200, 60, 22}, "干潮１の潮位"),
-    number(&TFishdataF::Edit_Min_H2, "Edit_Min_H2", "MIN2_LOW", {X0 + 222, 226, 60, 22}, "干潮２の潮位"),
-    text(&TFishdataF::Edit_F1, "Edit_F1", "FISH1", {X0 + 42, 274, 104, 22}, On, T, "魚種１"),
-    number(&TFishdataF::Edit_F1_Max, "Edit_F1_Max", "FISH1_MAX", {X0 + 150, 274, 38, 22}, "魚種１の最大"),
-    number(&TFishdataF::Edit_F1_Min, "Edit_F1_Min", "FISH1_MIN", {X0 + 196, 274, 38, 22}, "魚種１の最小"),
-    number(&TFishdataF::Edit_F1_kazu, "Edit_F1_kazu", "FISH1_KAZU", {X0 + 238, 274, 44, 22}, "魚種１の数"),
-    text(&TFishdataF::Edit_F2, "Edit_F2", "FISH2", {X0 + 42, 300, 104, 22}, On, TN, "魚種２"),
-    number(&TFishdataF::Edit_F2_Max, "Edit_F2_Max", "FISH2_MAX", {X0 + 150, 300, 38, 22}, "魚種２の最大"),
-    number(&TFishdataF::Edit_F2_Min, "Edit_F2_Min", "FISH2_MIN", {X0 + 196, 300, 38, 22}, "魚種２の最小"),
-    number(&TFishdataF::Edit_F2_kazu, "Edit_F2_kazu", "FISH2_KAZU", {X0 + 238, 300, 44, 22}, "魚種２の数"),
-    text(&TFishdataF::Edit_F3, "Edit_F3", "FISH3", {X0 + 42, 326, 104, 22}, On, TN, "魚種３"),
-    number(&TFishdataF::Edit_F3_Max, "Edit_F3_Max", "FISH3_MAX", {X0 + 150, 326, 38, 22}, "魚種３の最大"),
-    number(&TFishdataF::Edit_F3_Min, "Edit_F3_Min", "FISH3_MIN", {X0 + 196, 326, 38, 22}, "魚種３の最小"),
-    number(&TFishdataF::Edit_F3_kazu, "Edit_F3_kazu", "FISH3_KAZU", {X0 + 238, 326, 44, 22}, "魚種３の数"),
-    memo(&TFishdataF::Memo_Shikake, "Memo_Shikake", "SHIKAKE", {X0, 372, 282, 120}, "仕掛け"),
-    memo(&TFishdataF::Memo_Cyouka, "Memo_Cyouka", "BIKOU", {X0, 516, 282, 146}, "釣果　釣行記録"),
+        Bound::Integer, {"Ｎｏ", {X0, 52, 24, 22}}},
+    text(
+        &TFishdataF::Edit_Day, "Edit_Day", "DAY_DATA", {X0 + 106, 52, 78, 22}, Off, T, {"日付", {X0 + 80, 52, 28, 22}}),
+    text(&TFishdataF::Edit_Tenki, "Edit_Tenki", "TENNKI", {X0 + 214, 52, 68, 22}, On, T,
+        {"天候", {X0 + 188, 52, 28, 22}}),
+    text(&TFishdataF::Edit_Fune, "Edit_Fune", "FUNE", {X0 + 194, 80, 88, 22}, On, T,
+        {"ポイント", {X0 + 146, 80, 48, 22}}),
+    text(&TFishdataF::Edit_Place, "Edit_Place", "BASYO", {X0 + 30, 80, 110, 22}, On, T, {"場所", {X0, 80, 28, 22}}),
+    text(&TFishdataF::Edit_Shio, "Edit_Shio", "SHIO", {X0 + 30, 108, 70, 22}, On, T, {"潮", {X0, 108, 28, 22}}),
+    text(&TFishdataF::Edit_Shio_Kijyun, "Edit_Shio_Kijyun", "KIJYUNN", {X0 + 164, 108, 118, 22}, On, T,
+        {"基準場所", {X0 + 110, 108, 52, 22}}),
+    text(&TFishdataF::Edit_Old_Day, "Edit_Old_Day", "KYUUREKI", {X0 + 30, 136, 90, 22}, On, T,
+        {"旧暦", {X0, 136, 28, 22}}),
+    text(&TFishdataF::Edit_Old_Sho, "Edit_Old_Sho", "OLD_SHIO", {X0 + 130, 136, 60, 22}, Off, T),
+    text(&TFishdataF::Edit_Max_T1, "Edit_Max_T1", "MAX1", {X0 + 30, 200, 60, 22}, Off, TN),
+    text(&TFishdataF::Edit_Max_T2, "Edit_Max_T2", "MAX2", {X0 + 30, 226, 60, 22}, Off, TN),
+    number(&TFishdataF::Edit_Max_H1, "Edit_Max_H1", "MAX1_HIGHT", {X0 + 94, 200, 60, 22}),
+    number(&TFishdataF::Edit_Max_H2, "Edit_Max_H2", "MAX2_HIGHT", {X0 + 94, 226, 60, 22}),
+    text(&TFishdataF::Edit_Min_T1, "Edit_Min_T1", "MIN1", {X0 + 158, 200, 60, 22}, Off, TN),
+    text(&TFishdataF::Edit_Min_T2, "Edit_Min_T2", "MIN2", {X0 + 158, 226, 60, 22}, Off, TN),
+    number(&TFishdataF::Edit_Min_H1, "Edit_Min_H1", "MIN1_LOW", {X0 + 222, 200, 60, 22}),
+    number(&TFishdataF::Edit_Min_H2, "Edit_Min_H2", "MIN2_LOW", {X0 + 222, 226, 60, 22}),
+    text(&TFishdataF::Edit_F1, "Edit_F1", "FISH1", {X0 + 42, 274, 104, 22}, On, T, {"魚種１", {X0, 274, 40, 22}}),
+    number(&TFishdataF::Edit_F1_Max, "Edit_F1_Max", "FISH1_MAX", {X0 + 150, 274, 38, 22}),
+    number(&TFishdataF::Edit_F1_Min, "Edit_F1_Min", "FISH1_MIN", {X0 + 196, 274, 38, 22}),
+    number(&TFishdataF::Edit_F1_kazu, "Edit_F1_kazu", "FISH1_KAZU", {X0 + 238, 274, 44, 22}),
+    text(&TFishdataF::Edit_F2, "Edit_F2", "FISH2", {X0 + 42, 300, 104, 22}, On, TN, {"魚種２", {X0, 300, 40, 22}}),
+    number(&TFishdataF::Edit_F2_Max, "Edit_F2_Max", "FISH2_MAX", {X0 + 150, 300, 38, 22}),
+    number(&TFishdataF::Edit_F2_Min, "Edit_F2_Min", "FISH2_MIN", {X0 + 196, 300, 38, 22}),
+    number(&TFishdataF::Edit_F2_kazu, "Edit_F2_kazu", "FISH2_KAZU", {X0 + 238, 300, 44, 22}),
+    text(&TFishdataF::Edit_F3, "Edit_F3", "FISH3", {X0 + 42, 326, 104, 22}, On, TN, {"魚種３", {X0, 326, 40, 22}}),
+    number(&TFishdataF::Edit_F3_Max, "Edit_F3_Max", "FISH3_MAX", {X0 + 150, 326, 38, 22}),
+    number(&TFishdataF::Edit_F3_Min, "Edit_F3_Min", "FISH3_MIN", {X0 + 196, 326, 38, 22}),
+    number(&TFishdataF::Edit_F3_kazu, "Edit_F3_kazu", "FISH3_KAZU", {X0 + 238, 326, 44, 22}),
+    memo(&TFishdataF::Memo_Shikake, "Memo_Shikake", "SHIKAKE", {X0, 372, 282, 120}, {"仕掛け", {X0, 354, 120, 18}}),
+    memo(&TFishdataF::Memo_Cyouka, "Memo_Cyouka", "BIKOU", {X0, 516, 282, 146}, {"釣果　釣行記録", {X0, 498, 160, 18}}),
 };
 
-// The picture areas and their columns, in the order the display routine reads them.
-struct PictureSlot {
-    ImageArea* TFishdataF::*area;
-    const char* column;
-    ReadRule rule;
-    const char* label; // what a failure calls the picture (UTF-8)
+// The photo areas in the order of the photo columns.
+struct PhotoArea {
+    ImageArea* TFishdataF::*member;
+    const char* name;
 };
-constexpr std::array kPictureSlots{
-    PictureSlot{&TFishdataF::Image_Shio, "SHIO_ZU", ReadRule::BitmapFirst, "潮汐図"},
-    PictureSlot{&TFishdataF::Image_Map, "CHIZU", ReadRule::BitmapFirst, "地図"},
-    PictureSlot{&TFishdataF::Image_A, "PHOTO1", ReadRule::JpegOnly, "写真1"},
-    PictureSlot{&TFishdataF::Image_B, "PHOTO2", ReadRule::JpegOnly, "写真2"},
-    PictureSlot{&TFishdataF::Image_C, "PHOTO3", ReadRule::JpegOnly, "写真3"},
-    PictureSlot{&TFishdataF::Image_D, "PHOTO4", ReadRule::JpegOnly, "写真4"},
-};
+constexpr std::array<PhotoArea, 4> kPhotoAreas{{
+    {&TFishdataF::Image_A, "Image_A"},
+    {&TFishdataF::Image_B, "Image_B"},
+    {&TFishdataF::Image_C, "Image_C"},
+    {&TFishdataF::Image_D, "Image_D"},
+}};
 
 } // namespace
 
@@ -159,6 +162,7 @@ QStringList TFishdataF::updateLines()
 
 TFishdataF::TFishdataF(QWidget* owner) : KelporaWindow(owner, {"FishdataF", QStringLiteral("釣果記録"), {947, 670}})
 {
+    kelpora::openers::pointBrowser([]() -> kelpora::RecordOpener* { return FishdataF; });
     IBSQL_2 = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL_2->setObjectName(QStringLiteral("IBSQL_2"));
     IBSQL_UP = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
@@ -168,7 +172,7 @@ TFishdataF::TFishdataF(QWidget* owner) : KelporaWindow(owner, {"FishdataF", QStr
 
     buildPictures();
     buildPictureShow();
-    buildCaptions();
+    buildHeadings();
     // The fields are clicked into, never tabbed through.
     kit::build(*this, this, fields(), kit::Focus::Click);
     Edit_No->setReadOnly(true);
@@ -179,18 +183,10 @@ TFishdataF::TFishdataF(QWidget* owner) : KelporaWindow(owner, {"FishdataF", QStr
 
 TFishdataF::~TFishdataF() = default;
 
-void TFishdataF::buildCaptions()
+// The headings over the tide and species fields; the fields' own captions come with them.
+void TFishdataF::buildHeadings()
 {
     using kit::caption;
-    caption(this, QStringLiteral("Ｎｏ"), {X0, 52, 24, 22});
-    caption(this, QStringLiteral("日付"), {X0 + 80, 52, 28, 22});
-    caption(this, QStringLiteral("天候"), {X0 + 188, 52, 28, 22});
-    caption(this, QStringLiteral("場所"), {X0, 80, 28, 22});
-    caption(this, QStringLiteral("ポイント"), {X0 + 146, 80, 48, 22});
-    caption(this, QStringLiteral("潮"), {X0, 108, 28, 22});
-    caption(this, QStringLiteral("基準場所"), {X0 + 110, 108, 52, 22});
-    caption(this, QStringLiteral("旧暦"), {X0, 136, 28, 22});
-
     // High and low water: time and height of the first and second of each.
     caption(this, QStringLiteral("満潮"), {X0 + 30, 164, 124, 18}, Qt::AlignCenter);
     caption(this, QStringLiteral("干潮"), {X0 + 158, 164, 124, 18}, Qt::AlignCenter);
@@ -202,15 +198,8 @@ void TFishdataF::buildCaptions()
     // Three species, each with its largest and smallest size and its count.
     caption(this, QStringLiteral("最大-最小"), {X0 + 150, 256, 84, 16}, Qt::AlignCenter);
     caption(this, QStringLiteral("数"), {X0 + 238, 256, 44, 16}, Qt::AlignCenter);
-    const QString species[3] = {QStringLiteral("魚種１"), QStringLiteral("魚種２"), QStringLiteral("魚種３")};
-    for (int i = 0; i < 3; ++i) {
-        const int y = 274 + i * 26;
-        caption(this, species[i], {X0, y, 40, 22});
-        caption(this, QStringLiteral("-"), {X0 + 188, y, 8, 22}, Qt::AlignCenter);
-    }
-
-    caption(this, QStringLiteral("仕掛け"), {X0, 354, 120, 18});
-    caption(this, QStringLiteral("釣果　釣行記録"), {X0, 498, 160, 18});
+    for (int i = 0; i < 3; ++i)
+        caption(this, QStringLiteral("-"), {X0 + 188, 274 + i * 26, 8, 22}, Qt::AlignCenter);
 }
 
 void TFishdataF::buildPictures()
@@ -224,13 +213,12 @@ void TFishdataF::buildPictures()
     Image_Map = kit::imageArea(this, "Image_Map", {302, 314, 334, 250}, Mode::ProportionalCentred);
 
     kit::caption(this, QStringLiteral("写真をダブルクリックして拡大表示"), {298, 572, 400, 16});
-    ImageArea** photos[4] = {&Image_A, &Image_B, &Image_C, &Image_D};
-    const char* names[4] = {"Image_A", "Image_B", "Image_C", "Image_D"};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < int(kPhotoAreas.size()); ++i) {
         auto* frame = new QFrame(this);
         frame->setFrameShape(QFrame::Box);
         frame->setGeometry(298 + i * 103, 585, 101, 85);
-        *photos[i] = kit::imageArea(this, names[i], {300 + i * 103, 587, 97, 81}, Mode::Proportional);
+        const PhotoArea& photo = kPhotoAreas[size_t(i)];
+        this->*photo.member = kit::imageArea(this, photo.name, {300 + i * 103, 587, 97, 81}, Mode::Proportional);
     }
 }
 
@@ -242,11 +230,28 @@ void TFishdataF::buildPictureShow()
     m_pictureCache = std::make_shared<kelpora::PictureCache>();
     m_pictures = new kelpora::RecordPictures(this);
     m_ahead = new kelpora::PicturePrefetch(*IBSQL_2, m_pictureCache, this);
-    for (const PictureSlot& slot : kPictureSlots) {
-        m_pictures->watch(this->*slot.area, QString::fromUtf8(slot.label));
-        m_ahead->addSlot(this->*slot.area, QLatin1String(slot.column), slot.rule);
+    for (const PictureSlot& slot : pictureSlots()) {
+        m_pictures->watch(slot.area, QString::fromUtf8(slot.column.label));
+        m_ahead->addSlot(slot.area, QLatin1String(slot.column.name), slot.column.rule);
     }
     kelpora::onEvent(m_pictures, &kelpora::RecordPictures::allShown, this, &TFishdataF::readAhead);
+}
+
+std::array<TFishdataF::PictureSlot, 6> TFishdataF::pictureSlots() const
+{
+    const auto columns = kelpora::pictureColumns();
+    std::array<PictureSlot, 6> pictures{{{Image_Shio, columns[0]}, {Image_Map, columns[1]}}};
+    for (size_t i = 0; i < kPhotoAreas.size(); ++i)
+        pictures[2 + i] = {this->*kPhotoAreas[i].member, columns[2 + i]};
+    return pictures;
+}
+
+std::array<ImageArea*, 4> TFishdataF::photoAreas() const
+{
+    std::array<ImageArea*, 4> photos{};
+    for (size_t i = 0; i < photos.size(); ++i)
+        photos[i] = this->*kPhotoAreas[i].member;
+    return photos;
 }
 
 bool TFishdataF::picturesPending() const
@@ -257,6 +262,11 @@ bool TFishdataF::picturesPending() const
 bool TFishdataF::readingAhead() const
 {
     return m_ahead->busy();
+}
+
+QString TFishdataF::recordNumberText() const
+{
+    return Edit_No->text();
 }
 
 std::shared_ptr<kelpora::PictureCache> TFishdataF::pictureCache() const
@@ -288,8 +298,9 @@ void TFishdataF::buildButtons()
     Label_kensaku = kit::label(search, "Label_kensaku", QStringLiteral("検索"), {12, 20, 260, 18});
     Btn_All_2 = button(search, "Btn_All_2", QStringLiteral("全件表示"), {12, 40, 124, 28}, NoFocus);
     CBox_Kensaku = kit::comboBox(search, "CBox_Kensaku", {12, 72, 124, 26}, NoFocus);
-    CBox_Kensaku->addItems({QStringLiteral("全体"), QStringLiteral("魚種"), QStringLiteral("場所"),
-        QStringLiteral("ﾎﾟｲﾝﾄ"), QStringLiteral("月")});
+    CBox_Kensaku->addItem(QStringLiteral("全体"));
+    for (const kelpora::search::Kind& kind : kelpora::search::kinds())
+        CBox_Kensaku->addItem(kind.item);
 
     QGroupBox* edit = kit::group(this, nullptr, QStringLiteral("編集・入力"), {652, 246, 286, 112});
     But_Cyoui = button(edit, "But_Cyoui", QStringLiteral("潮位"), {12, 26, 124, 32}, NoFocus);
@@ -326,7 +337,7 @@ void TFishdataF::connectHandlers()
     onEvent(CBox_Kensaku, &QComboBox::activated, this, &TFishdataF::CBox_KensakuChange);
     onEvent(Btn_All_2, &QPushButton::clicked, this, &TFishdataF::Btn_All_2Click);
     onEvent(Btn_Bunseki, &QPushButton::clicked, this, &TFishdataF::Btn_BunsekiClick);
-    for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
+    for (ImageArea* photo : photoAreas())
         onEvent(photo, &ImageArea::doubleClicked, this, &TFishdataF::Image_PhotoDblClick);
     onEvent(Image_Shio, &ImageArea::doubleClicked, this, &TFishdataF::Image_ShioDblClick);
     onEvent(Image_Map, &ImageArea::doubleClicked, this, &TFishdataF::Image_MapDblClick);
@@ -397,7 +408,7 @@ void TFishdataF::DisplayRoutine()
     m_shownRow = -1;
     // The photos go with the last record's fields, before anything is painted, so the
     // screen never shows this record's text beside the last one's pictures.
-    for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
+    for (ImageArea* photo : photoAreas())
         photo->clear();
     // A book that could not be read shows as an empty one: record number 0, no fields.
     if (!hasRecord()) {
@@ -422,8 +433,8 @@ void TFishdataF::showPictures()
     // Both flags describe the record before any of its pictures is read, let alone decoded.
     ShioZu_Flag = q.isNull(QStringLiteral("SHIO_ZU")) ? 0 : 1;
     Chizu_Flag = q.isNull(QStringLiteral("CHIZU")) ? 0 : 1;
-    for (const PictureSlot& slot : kPictureSlots)
-        m_pictures->show(this->*slot.area, q, QLatin1String(slot.column), slot.rule);
+    for (const PictureSlot& slot : pictureSlots())
+        m_pictures->show(slot.area, q, QLatin1String(slot.column.name), slot.column.rule);
 }
 
 // A camera's photos take a few milliseconds to read from the database, even when they
@@ -434,14 +445,15 @@ void TFishdataF::showFieldsNow()
     const QWindow* window = windowHandle();
     if (!window || !window->isExposed())
         return;
-    const auto stored = [this](const PictureSlot& slot) { return !IBSQL_2->isNull(QLatin1String(slot.column)); };
-    if (std::none_of(kPictureSlots.begin(), kPictureSlots.end(), stored))
+    const auto pictures = pictureSlots();
+    const auto stored = [this](const PictureSlot& slot) { return !IBSQL_2->isNull(QLatin1String(slot.column.name)); };
+    if (std::none_of(pictures.begin(), pictures.end(), stored))
         return;
     QRegion area;
     for (const Field& f : fields())
         area += f.widget(*this)->geometry();
-    for (const PictureSlot& slot : kPictureSlots)
-        area += (this->*slot.area)->geometry();
+    for (const PictureSlot& slot : pictures)
+        area += slot.area->geometry();
     repaint(area);
 }
 
@@ -564,8 +576,8 @@ void TFishdataF::Image_PhotoDblClick()
     Photo_Mark = IBSQL_2->positionKey();
     if (!hasRecord())
         return;
-    for (int slot = 1; slot <= 4; ++slot) {
-        if (!IBSQL_2->isNull(QStringLiteral("PHOTO%1").arg(slot))) {
+    for (const kelpora::PictureColumn& photo : kelpora::photoColumns()) {
+        if (!IBSQL_2->isNull(QLatin1String(photo.name))) {
             Btn_PhotoClick();
             return;
         }

@@ -1,8 +1,11 @@
 #pragma once
 
-#include "app/FieldTable.h"
-#include "app/KelporaWindow.h"
+#include "imaging/PictureColumns.h"
+#include "kit/FieldTable.h"
+#include "kit/KelporaWindow.h"
+#include "kit/Openers.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -13,6 +16,9 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace kelpora {
+namespace search {
+struct Kind;
+}
 class DataSource;
 class ImageArea;
 class PictureCache;
@@ -23,7 +29,7 @@ class SqlQuery;
 
 // The record browser: one stored catch record at a time, with its pictures, and
 // the correction of its text and number fields.
-class TFishdataF : public kelpora::KelporaWindow {
+class TFishdataF : public kelpora::KelporaWindow, public kelpora::RecordOpener {
     Q_OBJECT
 public:
     explicit TFishdataF(QWidget* owner);
@@ -33,10 +39,6 @@ public:
     static kelpora::kit::FieldTable<TFishdataF> fields();
     // The correction statement, line by line.
     static QStringList updateLines();
-    // The search statement of a search kind (Serch_Kind), line by line, and the name
-    // of its parameter.
-    static QStringList searchLines(int serchKind);
-    static QString searchParameter(int serchKind);
 
     // --- record fields ---
     QLineEdit* Edit_No = nullptr;
@@ -116,8 +118,12 @@ public:
     bool picturesPending() const;
     // The pictures of the records beside the shown one are being read and decoded ahead.
     bool readingAhead() const;
-    // The pictures already read and drawn, which the photo viewer shares.
-    std::shared_ptr<kelpora::PictureCache> pictureCache() const;
+    // What the tide and picture windows read: Edit_No, Image_Shio, Image_Map, and the
+    // pictures already read and drawn, which the photo viewer shares.
+    QString recordNumberText() const override;
+    kelpora::ImageArea* chartArea() const override { return Image_Shio; }
+    kelpora::ImageArea* mapArea() const override { return Image_Map; }
+    std::shared_ptr<kelpora::PictureCache> pictureCache() const override;
 
     // Event handlers.
     void Btn_FirstClick();
@@ -145,7 +151,7 @@ protected:
     void FormShow() override;
 
 private:
-    void buildCaptions();
+    void buildHeadings();
     void buildPictures();
     void buildButtons();
     void connectHandlers();
@@ -158,7 +164,15 @@ private:
     void readAhead();
     bool runUpdate();
     bool hasRecord() const;
-    void runSearch(int serchKind, const QString& value);
+    void runSearch(const kelpora::search::Kind& kind, const QString& value);
+
+    // Each picture area with its column.
+    struct PictureSlot {
+        kelpora::ImageArea* area;
+        kelpora::PictureColumn column;
+    };
+    std::array<PictureSlot, 6> pictureSlots() const;
+    std::array<kelpora::ImageArea*, 4> photoAreas() const;
 
     std::unique_ptr<kelpora::DataSource> m_dataSource;
     std::vector<QPushButton*> m_navigation;

@@ -1,11 +1,12 @@
 #include "browser/Kensaku2F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
 #include "browser/Fishdata_F.h"
+#include "browser/SearchKinds.h"
 #include "core/DM_1.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -15,26 +16,6 @@ TKensaku_2_F* Kensaku_2_F = nullptr;
 
 using kelpora::WindowTraits;
 namespace kit = kelpora::kit;
-
-QStringList TKensaku_2_F::listLines(int serchKind)
-{
-    switch (serchKind) {
-    case 1:
-        return {
-            QStringLiteral(" select distinct FISH1 from FISH_DATA "),
-            QStringLiteral(" union                                "),
-            QStringLiteral(" select distinct FISH2 from FISH_DATA "),
-            QStringLiteral(" union                                "),
-            QStringLiteral(" select distinct FISH3 from FISH_DATA "),
-        };
-    case 3:
-        return {QStringLiteral(" select distinct BASYO from FISH_DATA ")};
-    case 4:
-        return {QStringLiteral(" select distinct FUNE from FISH_DATA ")};
-    default:
-        return {};
-    }
-}
 
 QString TKensaku_2_F::noValueItem()
 {
@@ -55,21 +36,9 @@ TKensaku_2_F::TKensaku_2_F(QWidget* owner)
     IBSQL = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL->setObjectName(QStringLiteral("IBSQL"));
 
-    switch (Serch_Kind) {
-    case 1:
-        Label_Serch->setText(QStringLiteral("魚種で検索します "));
-        fillList(QStringLiteral("FISH1"));
-        break;
-    case 3:
-        Label_Serch->setText(QStringLiteral("場所で検索します "));
-        fillList(QStringLiteral("BASYO"));
-        break;
-    case 4:
-        Label_Serch->setText(QStringLiteral("ﾎﾟｲﾝﾄで検索します"));
-        fillList(QStringLiteral("FUNE"));
-        break;
-    default:
-        break;
+    if (const kelpora::search::Kind* kind = kelpora::search::find(Serch_Kind); kind && kind->hasValueList()) {
+        Label_Serch->setText(kind->pickerHeading);
+        fillList(*kind);
     }
 
     // activated, unlike currentIndexChanged, also fires for the item already shown.
@@ -80,16 +49,16 @@ TKensaku_2_F::TKensaku_2_F(QWidget* owner)
 // The server returns NULL ahead of every value from DISTINCT and UNION, so a single
 // record without a second species must not hide the whole list: NULL rows are simply
 // not values one can search for. An empty text is stored data and stays an item.
-void TKensaku_2_F::fillList(const QString& column)
+void TKensaku_2_F::fillList(const kelpora::search::Kind& kind)
 {
     IBSQL->close();
     IBSQL->clearSql();
-    for (const QString& line : listLines(Serch_Kind))
+    for (const QString& line : kind.listLines)
         IBSQL->addSql(line);
     IBSQL->open();
     IBSQL->first();
     CBox_Serch->clear();
-    QStringList values = IBSQL->textsOf(column);
+    QStringList values = IBSQL->textsOf(kind.listColumn);
     if (values.isEmpty())
         values << noValueItem();
     CBox_Serch->addItems(values);
@@ -106,7 +75,7 @@ void TKensaku_2_F::CBox_SerchChange(int index)
 
 void TKensaku_2_F::Btn_CloseClick()
 {
-    Serch_Kind = 0;
+    Serch_Kind = kelpora::search::kNone;
     // Putting the item back from here is not the user choosing it: no search runs.
     if (FishdataF)
         FishdataF->CBox_Kensaku->setCurrentIndex(0);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/KelporaWindow.h"
+#include "kit/KelporaWindow.h"
 
 #include <QStringList>
 
@@ -10,7 +10,10 @@ class QPushButton;
 
 namespace kelpora {
 class SqlQuery;
+namespace search {
+struct Kind;
 }
+} // namespace kelpora
 
 // The value search picker: offers the species, places or points already stored and
 // hands the one chosen to the browser's search through Serch_Tuki. Which list it
@@ -21,9 +24,6 @@ class TKensaku_2_F : public kelpora::KelporaWindow {
 public:
     explicit TKensaku_2_F(QWidget* owner = nullptr);
 
-    // The statement that lists the values of a search kind, line by line; empty for a
-    // kind that has no list.
-    static QStringList listLines(int serchKind);
     // The text shown when no value is stored.
     static QString noValueItem();
 
@@ -36,7 +36,7 @@ public:
     void Btn_CloseClick();
 
 private:
-    void fillList(const QString& column);
+    void fillList(const kelpora::search::Kind& kind);
 };
 
 extern TKensaku_2_F* Kensaku_2_F;

@@ -1,8 +1,9 @@
 #include "browser/Kensaku_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
+#include "browser/SearchKinds.h"
 #include "core/SharedState.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -38,13 +39,13 @@ TKensakuF::TKensakuF(QWidget* owner) : KelporaWindow(owner, {"KensakuF", QString
 // "９" of the captions all give the same two-digit form.
 void TKensakuF::Btn_MonthClick(QPushButton* button)
 {
-    Serch_Kind = 2;
+    Serch_Kind = kelpora::search::kMonth;
     Serch_Tuki = button->objectName().right(2);
     closeWindow();
 }
 
 void TKensakuF::Btn_CloseClick()
 {
-    Serch_Kind = 0;
+    Serch_Kind = kelpora::search::kNone;
     closeWindow(QDialog::Rejected);
 }

@@ -1,12 +1,12 @@
 #include "browser/WorkSheet_F2.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/RecordGrid.h"
 #include "browser/Fishdata_F.h"
 #include "core/ResultSetModel.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/RecordGrid.h"
 
 #include <QFrame>
 #include <QPushButton>

@@ -20,26 +20,26 @@ constexpr std::array<Column, 55> kColumns{{
     {"KIJYUNN", T::Text, 20, "基準場所"},
     {"KYUUREKI", T::Text, 10, "旧暦"},
     {"OLD_SHIO", T::Text, 20, ""},
-    {"MAX1", T::Text, 10, "満潮"},
-    {"MAX2", T::Text, 10, "満潮"},
-    {"MAX1_HIGHT", T::Integer, 0, "潮位"},
-    {"MAX2_HIGHT", T::Integer, 0, "潮位"},
-    {"MIN1", T::Text, 10, "干潮"},
-    {"MIN2", T::Text, 10, "干潮"},
-    {"MIN1_LOW", T::Integer, 0, "潮位"},
-    {"MIN2_LOW", T::Integer, 0, "潮位"},
+    {"MAX1", T::Text, 10, "満潮１の時刻"},
+    {"MAX2", T::Text, 10, "満潮２の時刻"},
+    {"MAX1_HIGHT", T::Integer, 0, "満潮１の潮位"},
+    {"MAX2_HIGHT", T::Integer, 0, "満潮２の潮位"},
+    {"MIN1", T::Text, 10, "干潮１の時刻"},
+    {"MIN2", T::Text, 10, "干潮２の時刻"},
+    {"MIN1_LOW", T::Integer, 0, "干潮１の潮位"},
+    {"MIN2_LOW", T::Integer, 0, "干潮２の潮位"},
     {"FISH1", T::Text, 20, "魚種１"},
-    {"FISH1_MAX", T::Integer, 0, "最大"},
-    {"FISH1_MIN", T::Integer, 0, "最小"},
-    {"FISH1_KAZU", T::Integer, 0, "数"},
+    {"FISH1_MAX", T::Integer, 0, "魚種１の最大"},
+    {"FISH1_MIN", T::Integer, 0, "魚種１の最小"},
+    {"FISH1_KAZU", T::Integer, 0, "魚種１の数"},
     {"FISH2", T::Text, 20, "魚種２"},
-    {"FISH2_MAX", T::Integer, 0, "最大"},
-    {"FISH2_MIN", T::Integer, 0, "最小"},
-    {"FISH2_KAZU", T::Integer, 0, "数"},
+    {"FISH2_MAX", T::Integer, 0, "魚種２の最大"},
+    {"FISH2_MIN", T::Integer, 0, "魚種２の最小"},
+    {"FISH2_KAZU", T::Integer, 0, "魚種２の数"},
     {"FISH3", T::Text, 20, "魚種３"},
-    {"FISH3_MAX", T::Integer, 0, "最大"},
-    {"FISH3_MIN", T::Integer, 0, "最小"},
-    {"FISH3_KAZU", T::Integer, 0, "数"},
+    {"FISH3_MAX", T::Integer, 0, "魚種３の最大"},
+    {"FISH3_MIN", T::Integer, 0, "魚種３の最小"},
+    {"FISH3_KAZU", T::Integer, 0, "魚種３の数"},
     {"SHIKAKE", T::Memo, 0, "仕掛け"},
     {"BIKOU", T::Memo, 0, "釣果　釣行記録"},
     {"SHIO_ZU", T::Picture, 0, "潮位"},
@@ -68,7 +68,21 @@ constexpr std::array<Column, 55> kColumns{{
     {"TIME3_END", T::Integer, 0, ""},
 }};
 
+constexpr std::array<const char*, 18> kMarkColumns{"TIME1_START", "TIME1_END", "TIME2_START", "TIME2_END",
+    "TIME3_START", "TIME3_END", "NEW_1_S", "NEW_1_E", "NEW_2_S", "NEW_2_E", "NEW_3_S", "NEW_3_E", "NEW_4_S", "NEW_4_E",
+    "NEW_5_S", "NEW_5_E", "NEW_6_S", "NEW_6_E"};
+
 } // namespace
+
+std::span<const char* const, 18> markColumns()
+{
+    return kMarkColumns;
+}
+
+std::span<const char* const, 12> chartMarkColumns()
+{
+    return markColumns().subspan<6>();
+}
 
 std::span<const Column> columns()
 {

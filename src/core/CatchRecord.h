@@ -14,13 +14,20 @@ struct Column {
     const char* name;
     ColumnType type;
     int byteLength; // text columns: bytes of Shift-JIS; 0 otherwise
-    const char* label; // the caption beside its control, UTF-8; may be empty
+    const char* label; // what windows and messages call it, UTF-8; may be empty
     bool primaryKey = false;
 };
 
 inline constexpr const char* kTable = "FISH_DATA";
 
 std::span<const Column> columns();
+
+// The columns of the tide chart marks in the order of Shio_Marks: the three reserved
+// periods TIME1_START .. TIME3_END, then NEW_1_S, NEW_1_E .. NEW_6_E, start and end of
+// each of the six marks.
+std::span<const char* const, 18> markColumns();
+// The six marks alone, as the chart editor and viewer read and write them.
+std::span<const char* const, 12> chartMarkColumns();
 const Column* find(const QString& name);
 QString label(const Column& c);
 

@@ -1,10 +1,10 @@
 #include "entry/Data_Sel_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
 #include "core/DM_1.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,13 +1,15 @@
 #include "entry/EntryInsert.h"
 
-#include "app/FieldTable.h"
+#include "core/CatchRecord.h"
 #include "core/Error.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
 #include "core/TideValues.h"
 #include "entry/Fish_Data_IN.h"
-#include "pictures/ImageArea.h"
-#include "pictures/PictureStore.h"
+#include "imaging/PictureColumns.h"
+#include "imaging/PictureStore.h"
+#include "kit/FieldTable.h"
+#include "kit/ImageArea.h"
 
 #include <QLineEdit>
 
@@ -77,14 +79,6 @@ QStringList EntryInsert::lines()
     };
 }
 
-const std::array<const char*, 18>& EntryInsert::markColumns()
-{
-    static constexpr std::array<const char*, 18> columns{"TIME1_START", "TIME1_END", "TIME2_START", "TIME2_END",
-        "TIME3_START", "TIME3_END", "NEW_1_S", "NEW_1_E", "NEW_2_S", "NEW_2_E", "NEW_3_S", "NEW_3_E", "NEW_4_S",
-        "NEW_4_E", "NEW_5_S", "NEW_5_E", "NEW_6_S", "NEW_6_E"};
-    return columns;
-}
-
 void EntryInsert::prepare(TFishDataIn& window, SqlQuery& statement, const std::array<QString, 4>& times)
 {
     statement.close();
@@ -103,17 +97,17 @@ void EntryInsert::prepare(TFishDataIn& window, SqlQuery& statement, const std::a
             statement.bindNull(param(row.timeColumn));
         else
             statement.bindText(param(row.timeColumn), times[i]);
-        bindHeight(statement, row.heightColumn, window.*row.height, QString::fromUtf8(row.heightLabel));
+        bindHeight(statement, row.heightColumn, window.*row.height, kit::labelOf(row.heightColumn, nullptr));
     }
 
-    const std::pair<const char*, const ImageArea*> pictures[]
-        = {{"SHIO_ZU", window.Image_Shio}, {"CHIZU", window.Image_Map}, {"PHOTO1", window.Image_A},
-            {"PHOTO2", window.Image_B}, {"PHOTO3", window.Image_C}, {"PHOTO4", window.Image_D}};
-    for (const auto& [column, area] : pictures)
-        PictureStore::bindPicture(statement, param(column), area->picture(), WriteRule::KeepOrEncode);
+    const auto areas = window.pictureAreas();
+    for (size_t i = 0; i < areas.size(); ++i)
+        PictureStore::bindPicture(
+            statement, param(pictureColumns()[i].name), areas[i]->picture(), WriteRule::KeepOrEncode);
 
-    for (size_t i = 0; i < markColumns().size(); ++i)
-        statement.bindInteger(param(markColumns()[i]), Shio_Marks[i]);
+    const auto marks = record::markColumns();
+    for (size_t i = 0; i < marks.size(); ++i)
+        statement.bindInteger(param(marks[i]), Shio_Marks[i]);
 }
 
 } // namespace kelpora

@@ -20,9 +20,6 @@ public:
     // The statement, line by line.
     static QStringList lines();
 
-    // The columns the tide chart marks go to, in the order of Shio_Marks.
-    static const std::array<const char*, 18>& markColumns();
-
     // Gives `statement` the lines afresh and binds every parameter from the window: the
     // table's fields, the four tide times already made "hh:mm" (null: no time), the
     // rounded heights, the six pictures and the marks. ConversionError for a number

@@ -1,8 +1,5 @@
 #include "entry/Fish_Data_IN.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/ModalRunner.h"
 #include "core/Almanac.h"
 #include "core/DateText.h"
 #include "core/DM_1.h"
@@ -14,9 +11,12 @@
 #include "entry/Data_Sel_F.h"
 #include "entry/DigitFilter.h"
 #include "entry/EntryInsert.h"
+#include "imaging/PictureStore.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/ImageArea.h"
+#include "kit/ModalRunner.h"
 #include "pictures/Fish_Chizu_In_F.h"
-#include "pictures/ImageArea.h"
-#include "pictures/PictureStore.h"
 #include "tide/New_Shio_In_F.h"
 
 #include <QComboBox>
@@ -53,27 +53,28 @@ using E = QLineEdit* TFishDataIn::*;
 constexpr InputMethod On = InputMethod::On;
 constexpr InputMethod Off = InputMethod::Off;
 
-constexpr Field text(E member, const char* name, const char* column, QRect rect, InputMethod input, const char* label)
+constexpr Field text(
+    E member, const char* name, const char* column, QRect rect, InputMethod input, kit::Caption caption = {})
 {
-    return Field{member, nullptr, nullptr, name, column, rect, input, Shown::None, Bound::Text, label};
+    return Field{member, nullptr, nullptr, name, column, rect, input, Shown::None, Bound::Text, caption};
 }
 
 // Size and count fields: digits only, NULL when empty.
-constexpr Field number(E member, const char* name, const char* column, QRect rect, const char* label)
+constexpr Field number(E member, const char* name, const char* column, QRect rect)
 {
-    return Field{member, nullptr, nullptr, name, column, rect, Off, Shown::None, Bound::IntegerOrNull, label};
+    return Field{member, nullptr, nullptr, name, column, rect, Off, Shown::None, Bound::IntegerOrNull, {}};
 }
 
 // Tide times and heights: the window makes "hh:mm" and rounds the heights itself.
-constexpr Field tide(E member, const char* name, QRect rect, const char* label, InputMethod input = InputMethod::Off)
+constexpr Field tide(E member, const char* name, QRect rect, InputMethod input = Off)
 {
-    return Field{member, nullptr, nullptr, name, nullptr, rect, input, Shown::None, Bound::None, label};
+    return Field{member, nullptr, nullptr, name, nullptr, rect, input, Shown::None, Bound::None, {}};
 }
 
 constexpr Field memo(
-    QPlainTextEdit* TFishDataIn::*member, const char* name, const char* column, QRect rect, const char* label)
+    QPlainTextEdit* TFishDataIn::*member, const char* name, const char* column, QRect rect, kit::Caption caption)
 {
-    return Field{nullptr, member, nullptr, name, column, rect, On, Shown::None, Bound::MemoOrNull, label};
+    return Field{nullptr, member, nullptr, name, column, rect, On, Shown::None, Bound::MemoOrNull, caption};
 }
 
 // Tide rows: high water at the left, low water at the right, first and second below each other.
@@ -96,57 +97,94 @@ constexpr int speciesY(int row)
     return 240 + row * 26;
 }
 
-// In Tab order, which Enter follows too.
-constexpr std::array kFields{
-    Field{&TFishDataIn::Edit_No, nullptr, nullptr, "Edit_No", "CODENO", {36, 54, 56, 22}, Off, Shown::None,
-        Bound::Integer, "Ｎｏ"},
-    text(&TFishDataIn::Edit_Day, "Edit_Day", "DAY_DATA", {132, 54, 96, 22}, Off, "日付"),
-    text(&TFishDataIn::Edit_Tenki, "Edit_Tenki", "TENNKI", {270, 54, 196, 22}, On, "天候"),
-    text(&TFishDataIn::Edit_Basyo, "Edit_Basyo", "BASYO", {40, 82, 180, 22}, InputMethod::Keep, "場所"),
-    text(&TFishDataIn::Edit_Fune, "Edit_Fune", "FUNE", {282, 82, 184, 22}, InputMethod::Keep, "ポイント"),
-    Field{nullptr, nullptr, &TFishDataIn::CBox_Shio, "CBox_Shio", "SHIO", {40, 110, 100, 22}, On, Shown::None,
-        Bound::Text, "潮"},
-    text(&TFishDataIn::Edit_Shio_Kijyun, "Edit_Shio_Kijyun", "KIJYUNN", {206, 110, 120, 22}, On, "基準場所"),
-    text(&TFishDataIn::Edit_Old_Day, "Edit_Old_Day", "KYUUREKI", {366, 110, 100, 22}, On, "旧暦"),
-    text(&TFishDataIn::Edit_Old_Sho, "Edit_Old_Sho", "OLD_SHIO", {366, 136, 60, 22}, Off, "OLD_SHIO"),
-    tide(&TFishDataIn::Edit_Max_T1, "Edit_Max_T1", hourAt(0, 0), "満潮１の時"),
-    tide(&TFishDataIn::Edit_Max_T1_2, "Edit_Max_T1_2", minuteAt(0, 0), "満潮１の分", InputMethod::Keep),
-    tide(&TFishDataIn::Edit_Max_H1, "Edit_Max_H1", heightAt(0, 0), "満潮１の潮位"),
-    tide(&TFishDataIn::Edit_Max_T2, "Edit_Max_T2", hourAt(0, 1), "満潮２の時"),
-    tide(&TFishDataIn::Edit_Max_T2_2, "Edit_Max_T2_2", minuteAt(0, 1), "満潮２の分", InputMethod::Keep),
-    tide(&TFishDataIn::Edit_Max_H2, "Edit_Max_H2", heightAt(0, 1), "満潮２の潮位"),
-    tide(&TFishDataIn::Edit_Min_T1, "Edit_Min_T1", hourAt(1, 0), "干潮１の時"),
-    tide(&TFishDataIn::Edit_Min_T1_2, "Edit_Min_T1_2", minuteAt(1, 0), "干潮１の分", InputMethod::Keep),
-    tide(&TFishDataIn::Edit_Min_H1, "Edit_Min_H1", heightAt(1, 0), "干潮１の潮位"),
-    tide(&TFishDataIn::Edit_Min_T2, "Edit_Min_T2", hourAt(1, 1), "干潮２の時"),
-    tide(&TFishDataIn::Edit_Min_T2_2, "Edit_Min_T2_2", minuteAt(1, 1), "干潮２の分", InputMethod::Keep),
-    tide(&TFishDataIn::Edit_Min_H2, "Edit_Min_H2", heightAt(1, 1), "干潮２の潮位"),
-    text(&TFishDataIn::Edit_F1, "Edit_F1", "FISH1", {56, speciesY(0), 196, 22}, On, "魚種１"),
-    number(&TFishDataIn::Edit_F1_Max, "Edit_F1_Max", "FISH1_MAX", {262, speciesY(0), 52, 22}, "魚種１の最大"),
-    number(&TFishDataIn::Edit_F1_Min, "Edit_F1_Min", "FISH1_MIN", {326, speciesY(0), 52, 22}, "魚種１の最小"),
-    number(&TFishDataIn::Edit_F1_kazu, "Edit_F1_kazu", "FISH1_KAZU", {396, speciesY(0), 70, 22}, "魚種１の数"),
-    text(&TFishDataIn::Edit_F2, "Edit_F2", "FISH2", {56, speciesY(1), 196, 22}, On, "魚種２"),
-    number(&TFishDataIn::Edit_F2_Max, "Edit_F2_Max", "FISH2_MAX", {262, speciesY(1), 52, 22}, "魚種２の最大"),
-    number(&TFishDataIn::Edit_F2_Min, "Edit_F2_Min", "FISH2_MIN", {326, speciesY(1), 52, 22}, "魚種２の最小"),
-    number(&TFishDataIn::Edit_F2_kazu, "Edit_F2_kazu", "FISH2_KAZU", {396, speciesY(1), 70, 22}, "魚種２の数"),
-    text(&TFishDataIn::Edit_F3, "Edit_F3", "FISH3", {56, speciesY(2), 196, 22}, On, "魚種３"),
-    number(&TFishDataIn::Edit_F3_Max, "Edit_F3_Max", "FISH3_MAX", {262, speciesY(2), 52, 22}, "魚種３の最大"),
-    number(&TFishDataIn::Edit_F3_Min, "Edit_F3_Min", "FISH3_MIN", {326, speciesY(2), 52, 22}, "魚種３の最小"),
-    number(&TFishDataIn::Edit_F3_kazu, "Edit_F3_kazu", "FISH3_KAZU", {396, speciesY(2), 70, 22}, "魚種３の数"),
-    memo(&TFishDataIn::Memo_Shikake, "Memo_Shikake", "SHIKAKE", {8, 342, 458, 134}, "仕掛け"),
-    memo(&TFishDataIn::Memo_Cyouka, "Memo_Cyouka", "BIKOU", {8, 500, 458, 176}, "釣果　釣行記録"),
+using Row = TFishDataIn::TideRow;
+constexpr std::array kTideRows{
+    Row{&TFishDataIn::Edit_Max_T1, "Edit_Max_T1", &TFishDataIn::Edit_Max_T1_2, "Edit_Max_T1_2",
+        &TFishDataIn::Edit_Max_H1, "Edit_Max_H1", 0, 0, "MAX1", "MAX1_HIGHT"},
+    Row{&TFishDataIn::Edit_Max_T2, "Edit_Max_T2", &TFishDataIn::Edit_Max_T2_2, "Edit_Max_T2_2",
+        &TFishDataIn::Edit_Max_H2, "Edit_Max_H2", 0, 1, "MAX2", "MAX2_HIGHT"},
+    Row{&TFishDataIn::Edit_Min_T1, "Edit_Min_T1", &TFishDataIn::Edit_Min_T1_2, "Edit_Min_T1_2",
+        &TFishDataIn::Edit_Min_H1, "Edit_Min_H1", 1, 0, "MIN1", "MIN1_LOW"},
+    Row{&TFishDataIn::Edit_Min_T2, "Edit_Min_T2", &TFishDataIn::Edit_Min_T2_2, "Edit_Min_T2_2",
+        &TFishDataIn::Edit_Min_H2, "Edit_Min_H2", 1, 1, "MIN2", "MIN2_LOW"},
 };
 
-constexpr std::array kTideRows{
-    TFishDataIn::TideRow{&TFishDataIn::Edit_Max_T1, &TFishDataIn::Edit_Max_T1_2, &TFishDataIn::Edit_Max_H1, "MAX1",
-        "MAX1_HIGHT", "満潮１の潮位"},
-    TFishDataIn::TideRow{&TFishDataIn::Edit_Max_T2, &TFishDataIn::Edit_Max_T2_2, &TFishDataIn::Edit_Max_H2, "MAX2",
-        "MAX2_HIGHT", "満潮２の潮位"},
-    TFishDataIn::TideRow{&TFishDataIn::Edit_Min_T1, &TFishDataIn::Edit_Min_T1_2, &TFishDataIn::Edit_Min_H1, "MIN1",
-        "MIN1_LOW", "干潮１の潮位"},
-    TFishDataIn::TideRow{&TFishDataIn::Edit_Min_T2, &TFishDataIn::Edit_Min_T2_2, &TFishDataIn::Edit_Min_H2, "MIN2",
-        "MIN2_LOW", "干潮２の潮位"},
+// Hour, minute and height of each tide row, in row order.
+constexpr std::array<Field, 3 * kTideRows.size()> tideFields()
+{
+    std::array<Field, 3 * kTideRows.size()> out{};
+    for (size_t i = 0; i < kTideRows.size(); ++i) {
+        const Row& r = kTideRows[i];
+        out[3 * i] = tide(r.hour, r.hourName, hourAt(r.block, r.row));
+        out[3 * i + 1] = tide(r.minute, r.minuteName, minuteAt(r.block, r.row), InputMethod::Keep);
+        out[3 * i + 2] = tide(r.height, r.heightName, heightAt(r.block, r.row));
+    }
+    return out;
+}
+
+template <size_t A, size_t B, size_t C>
+constexpr std::array<Field, A + B + C> joined(
+    const std::array<Field, A>& a, const std::array<Field, B>& b, const std::array<Field, C>& c)
+{
+    std::array<Field, A + B + C> out{};
+    std::copy(a.begin(), a.end(), out.begin());
+    std::copy(b.begin(), b.end(), out.begin() + A);
+    std::copy(c.begin(), c.end(), out.begin() + A + B);
+    return out;
+}
+
+constexpr std::array kFieldsBeforeTide{
+    Field{&TFishDataIn::Edit_No, nullptr, nullptr, "Edit_No", "CODENO", {36, 54, 56, 22}, Off, Shown::None,
+        Bound::Integer, {"Ｎｏ", {8, 54, 26, 22}}},
+    text(&TFishDataIn::Edit_Day, "Edit_Day", "DAY_DATA", {132, 54, 96, 22}, Off,
+        {"日付", {100, 54, 30, 22}, "Label_Day", true}),
+    text(&TFishDataIn::Edit_Tenki, "Edit_Tenki", "TENNKI", {270, 54, 196, 22}, On, {"天候", {238, 54, 30, 22}}),
+    text(&TFishDataIn::Edit_Basyo, "Edit_Basyo", "BASYO", {40, 82, 180, 22}, InputMethod::Keep,
+        {"場所", {8, 82, 30, 22}, "Label_Basyo", true}),
+    text(&TFishDataIn::Edit_Fune, "Edit_Fune", "FUNE", {282, 82, 184, 22}, InputMethod::Keep, {"ポイント", {228, 82, 52, 22}}),
+    Field{nullptr, nullptr, &TFishDataIn::CBox_Shio, "CBox_Shio", "SHIO", {40, 110, 100, 22}, On, Shown::None,
+        Bound::Text, {"潮", {8, 110, 30, 22}}},
+    text(&TFishDataIn::Edit_Shio_Kijyun, "Edit_Shio_Kijyun", "KIJYUNN", {206, 110, 120, 22}, On,
+        {"基準場所", {150, 110, 54, 22}}),
+    text(&TFishDataIn::Edit_Old_Day, "Edit_Old_Day", "KYUUREKI", {366, 110, 100, 22}, On, {"旧暦", {334, 110, 30, 22}}),
+    text(&TFishDataIn::Edit_Old_Sho, "Edit_Old_Sho", "OLD_SHIO", {366, 136, 60, 22}, Off),
 };
+
+constexpr std::array kFieldsAfterTide{
+    text(&TFishDataIn::Edit_F1, "Edit_F1", "FISH1", {56, speciesY(0), 196, 22}, On,
+        {"魚種１", {8, speciesY(0), 46, 22}, "Label_F1", true}),
+    number(&TFishDataIn::Edit_F1_Max, "Edit_F1_Max", "FISH1_MAX", {262, speciesY(0), 52, 22}),
+    number(&TFishDataIn::Edit_F1_Min, "Edit_F1_Min", "FISH1_MIN", {326, speciesY(0), 52, 22}),
+    number(&TFishDataIn::Edit_F1_kazu, "Edit_F1_kazu", "FISH1_KAZU", {396, speciesY(0), 70, 22}),
+    text(&TFishDataIn::Edit_F2, "Edit_F2", "FISH2", {56, speciesY(1), 196, 22}, On,
+        {"魚種２", {8, speciesY(1), 46, 22}}),
+    number(&TFishDataIn::Edit_F2_Max, "Edit_F2_Max", "FISH2_MAX", {262, speciesY(1), 52, 22}),
+    number(&TFishDataIn::Edit_F2_Min, "Edit_F2_Min", "FISH2_MIN", {326, speciesY(1), 52, 22}),
+    number(&TFishDataIn::Edit_F2_kazu, "Edit_F2_kazu", "FISH2_KAZU", {396, speciesY(1), 70, 22}),
+    text(&TFishDataIn::Edit_F3, "Edit_F3", "FISH3", {56, speciesY(2), 196, 22}, On,
+        {"魚種３", {8, speciesY(2), 46, 22}}),
+    number(&TFishDataIn::Edit_F3_Max, "Edit_F3_Max", "FISH3_MAX", {262, speciesY(2), 52, 22}),
+    number(&TFishDataIn::Edit_F3_Min, "Edit_F3_Min", "FISH3_MIN", {326, speciesY(2), 52, 22}),
+    number(&TFishDataIn::Edit_F3_kazu, "Edit_F3_kazu", "FISH3_KAZU", {396, speciesY(2), 70, 22}),
+    memo(&TFishDataIn::Memo_Shikake, "Memo_Shikake", "SHIKAKE", {8, 342, 458, 134}, {"仕掛け", {8, 324, 120, 18}}),
+    memo(&TFishDataIn::Memo_Cyouka, "Memo_Cyouka", "BIKOU", {8, 500, 458, 176}, {"釣果　釣行記録", {8, 482, 200, 18}}),
+};
+
+// In Tab order, which Enter follows too.
+constexpr auto kFields = joined(kFieldsBeforeTide, tideFields(), kFieldsAfterTide);
+
+// The photo areas in the order of the photo columns.
+struct PhotoArea {
+    ImageArea* TFishDataIn::*member;
+    const char* name;
+    const char* caption;
+};
+constexpr std::array<PhotoArea, 4> kPhotoAreas{{
+    {&TFishDataIn::Image_A, "Image_A", "写真　１"},
+    {&TFishDataIn::Image_B, "Image_B", "写真　２"},
+    {&TFishDataIn::Image_C, "Image_C", "写真　３"},
+    {&TFishDataIn::Image_D, "Image_D", "写真　４"},
+}};
 
 const QColor kRequiredLabel(255, 0, 0);
 const QColor kRequiredField(0, 255, 255);
@@ -175,13 +213,15 @@ std::span<const TFishDataIn::TideRow> TFishDataIn::tideRows()
 
 TFishDataIn::TFishDataIn(QWidget* owner) : KelporaWindow(owner, {"FishDataIn", QStringLiteral("釣果記録"), {956, 683}})
 {
+    kelpora::openers::pointEntry([]() -> kelpora::RecordOpener* { return FishDataIn; });
     IBSQL_S = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL_S->setObjectName(QStringLiteral("IBSQL_S"));
     IBSQL_UP = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL_UP->setObjectName(QStringLiteral("IBSQL_UP"));
 
-    buildCaptions();
-    kit::build(*this, this, fields(), kit::Focus::Tab);
+    buildHeadings();
+    // The fields the record cannot be stored without are captioned in red.
+    kit::build(*this, this, fields(), kit::Focus::Tab, {0, true, kRequiredLabel});
     Edit_No->setReadOnly(true);
     Edit_No->setFocusPolicy(Qt::ClickFocus);
     Edit_Old_Sho->setFocusPolicy(Qt::NoFocus);
@@ -203,19 +243,29 @@ TFishDataIn::TFishDataIn(QWidget* owner) : KelporaWindow(owner, {"FishDataIn", Q
 
 TFishDataIn::~TFishDataIn() = default;
 
-void TFishDataIn::buildCaptions()
+std::array<ImageArea*, 4> TFishDataIn::photoAreas() const
+{
+    std::array<ImageArea*, 4> photos{};
+    for (size_t i = 0; i < photos.size(); ++i)
+        photos[i] = this->*kPhotoAreas[i].member;
+    return photos;
+}
+
+std::array<const ImageArea*, 6> TFishDataIn::pictureAreas() const
+{
+    const auto photos = photoAreas();
+    return {Image_Shio, Image_Map, photos[0], photos[1], photos[2], photos[3]};
+}
+
+QString TFishDataIn::recordNumberText() const
+{
+    return Edit_No->text();
+}
+
+// The headings over the tide and species fields; the fields' own captions come with them.
+void TFishDataIn::buildHeadings()
 {
     using kit::caption;
-    const kit::Font required{0, true, kRequiredLabel};
-    caption(this, QStringLiteral("Ｎｏ"), {8, 54, 26, 22});
-    kit::label(this, "Label_Day", QStringLiteral("日付"), {100, 54, 30, 22}, required);
-    caption(this, QStringLiteral("天候"), {238, 54, 30, 22});
-    kit::label(this, "Label_Basyo", QStringLiteral("場所"), {8, 82, 30, 22}, required);
-    caption(this, QStringLiteral("ポイント"), {228, 82, 52, 22});
-    caption(this, QStringLiteral("潮"), {8, 110, 30, 22});
-    caption(this, QStringLiteral("基準場所"), {150, 110, 54, 22});
-    caption(this, QStringLiteral("旧暦"), {334, 110, 30, 22});
-
     const QString water[2] = {QStringLiteral("満潮"), QStringLiteral("干潮")};
     for (int block = 0; block < 2; ++block) {
         const int x = block * 236;
@@ -230,14 +280,8 @@ void TFishDataIn::buildCaptions()
 
     caption(this, QStringLiteral("最大-最小"), {262, 222, 116, 16}, Qt::AlignCenter);
     caption(this, QStringLiteral("数"), {396, 222, 70, 16}, Qt::AlignCenter);
-    kit::label(this, "Label_F1", QStringLiteral("魚種１"), {8, speciesY(0), 46, 22}, required);
-    caption(this, QStringLiteral("魚種２"), {8, speciesY(1), 46, 22});
-    caption(this, QStringLiteral("魚種３"), {8, speciesY(2), 46, 22});
     for (int row = 0; row < 3; ++row)
         caption(this, QStringLiteral("-"), {314, speciesY(row), 12, 22}, Qt::AlignCenter);
-
-    caption(this, QStringLiteral("仕掛け"), {8, 324, 120, 18});
-    caption(this, QStringLiteral("釣果　釣行記録"), {8, 482, 200, 18});
 }
 
 void TFishDataIn::buildPictures()
@@ -255,17 +299,14 @@ void TFishDataIn::buildPictures()
     Panel_Photo = kit::panel(this, "Panel_Photo", {476, 578, 472, 102});
     kit::label(Panel_Photo, nullptr, QStringLiteral("写真などの入力"), {6, 2, 120, 16}, {0, true, {}});
     kit::caption(Panel_Photo, QStringLiteral("ダブルクリックしてJpegファイルを選択"), {130, 2, 330, 16});
-    ImageArea** photos[4] = {&Image_A, &Image_B, &Image_C, &Image_D};
-    const char* names[4] = {"Image_A", "Image_B", "Image_C", "Image_D"};
-    const QString captions[4] = {
-        QStringLiteral("写真　１"), QStringLiteral("写真　２"), QStringLiteral("写真　３"), QStringLiteral("写真　４")};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < int(kPhotoAreas.size()); ++i) {
+        const PhotoArea& photo = kPhotoAreas[size_t(i)];
         const int x = 6 + i * 116;
         auto* frame = new QFrame(Panel_Photo);
         frame->setFrameShape(QFrame::Box);
         frame->setGeometry(x, 20, 108, 62);
-        *photos[i] = kit::imageArea(Panel_Photo, names[i], {x + 2, 22, 104, 58}, Mode::Proportional);
-        kit::caption(Panel_Photo, captions[i], {x, 83, 108, 16}, Qt::AlignCenter);
+        this->*photo.member = kit::imageArea(Panel_Photo, photo.name, {x + 2, 22, 104, 58}, Mode::Proportional);
+        kit::caption(Panel_Photo, QString::fromUtf8(photo.caption), {x, 83, 108, 16}, Qt::AlignCenter);
     }
 }
 
@@ -313,7 +354,7 @@ void TFishDataIn::connectHandlers()
     onEvent(Image_Map, &ImageArea::doubleClicked, this, &TFishDataIn::Image_MapDblClick);
     onEvent(Btn_Chizu, &QPushButton::clicked, this, &TFishDataIn::Image_MapDblClick);
     onEvent(Btn_Apri_Chizu, &QPushButton::clicked, this, &TFishDataIn::Btn_Apri_ChizuClick);
-    for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
+    for (ImageArea* photo : photoAreas())
         onEvent(photo, &ImageArea::doubleClicked, this, [this, photo] { Image_Photo_DblClick(photo); });
 
     // Keys, focus and clicks of the fields: the filters, the Enter hops and the pickers.
@@ -559,7 +600,7 @@ void TFishDataIn::ResetForm()
         palette.setColor(QPalette::Base, kRequiredField);
         required->setPalette(palette);
     }
-    for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
+    for (ImageArea* photo : photoAreas())
         photo->clear();
 
     IBSQL_S->close();

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "app/FieldTable.h"
-#include "app/KelporaWindow.h"
+#include "kit/FieldTable.h"
+#include "kit/KelporaWindow.h"
+#include "kit/Openers.h"
 
 #include <array>
 #include <span>
@@ -22,7 +23,7 @@ class SqlQuery;
 // Enter hops from field to field, digit fields take digits only, and place, point and
 // species are picked from the values stored before. The tide chart editor and the map
 // input hand their pictures back into Image_Shio and Image_Map.
-class TFishDataIn : public kelpora::KelporaWindow {
+class TFishDataIn : public kelpora::KelporaWindow, public kelpora::RecordOpener {
     Q_OBJECT
 public:
     explicit TFishDataIn(QWidget* owner);
@@ -31,14 +32,19 @@ public:
     // The record fields in Tab order, which is also the order Enter hops through them.
     static kelpora::kit::FieldTable<TFishDataIn> fields();
 
-    // One high or low water: its time from two fields, its height from a third.
+    // One high or low water: its time from two fields, its height from a third. The
+    // field table takes its three fields from here.
     struct TideRow {
         QLineEdit* TFishDataIn::*hour;
+        const char* hourName;
         QLineEdit* TFishDataIn::*minute;
+        const char* minuteName;
         QLineEdit* TFishDataIn::*height;
+        const char* heightName;
+        int block; // 0: high water, at the left; 1: low water, at the right
+        int row; // 0: the first, 1: the second below it
         const char* timeColumn;
         const char* heightColumn;
-        const char* heightLabel; // UTF-8, for messages about the height
     };
     static std::span<const TideRow> tideRows();
 
@@ -105,6 +111,14 @@ public:
     // Empties the window for the next record and offers the next record number.
     void ResetForm();
 
+    // The picture areas in the order of the record's picture columns.
+    std::array<const kelpora::ImageArea*, 6> pictureAreas() const;
+
+    // Where the tide chart editor and the map input hand their pictures back.
+    QString recordNumberText() const override;
+    kelpora::ImageArea* chartArea() const override { return Image_Shio; }
+    kelpora::ImageArea* mapArea() const override { return Image_Map; }
+
     // Event handlers.
     void Btn_New_YesClick();
     void Btn_New_NoClick();
@@ -123,11 +137,12 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    void buildCaptions();
+    void buildHeadings();
     void buildPictures();
     void buildButtons();
     void buildTabOrder();
     void connectHandlers();
+    std::array<kelpora::ImageArea*, 4> photoAreas() const;
 
     bool filterFieldEvent(QWidget* field, QEvent* event);
     // The characters a digit field takes; empty for the other fields.

@@ -1,14 +1,14 @@
 #include "maintenance/Mente_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/RecordGrid.h"
-#include "app/FieldTable.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 #include "core/ResultSetModel.h"
 #include "core/Seams.h"
 #include "core/SqlQuery.h"
+#include "core/TextNumber.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/RecordGrid.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -152,7 +152,7 @@ void TMenteF::Btn_D_delClick()
         q.addSql(line);
     qint32 code = 0;
     try {
-        code = kit::toInteger(text, Label5->text());
+        code = kelpora::toInteger(text, Label5->text());
     } catch (const kelpora::ConversionError&) {
         messageBoxes().inform(QStringLiteral("番号の指定が違っています"));
         return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/KelporaWindow.h"
+#include "kit/KelporaWindow.h"
 
 #include <QStringList>
 

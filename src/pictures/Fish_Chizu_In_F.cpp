@@ -1,16 +1,15 @@
 #include "pictures/Fish_Chizu_In_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/FieldTable.h"
-#include "browser/Fishdata_F.h"
 #include "core/DM_1.h"
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
-#include "entry/Fish_Data_IN.h"
-#include "pictures/ImageArea.h"
-#include "pictures/PictureStore.h"
+#include "core/TextNumber.h"
+#include "imaging/PictureStore.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/ImageArea.h"
+#include "kit/Openers.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -25,6 +24,8 @@ TFish_Chizu_InF* Fish_Chizu_InF = nullptr;
 using kelpora::ImageArea;
 using kelpora::Picture;
 using kelpora::PictureStore;
+using kelpora::RecordOpener;
+namespace openers = kelpora::openers;
 namespace kit = kelpora::kit;
 namespace seams = kelpora::seams;
 
@@ -107,7 +108,8 @@ void TFish_Chizu_InF::FormShow()
         Edit_CODE->setText(QStringLiteral("新規入力"));
         return;
     }
-    Edit_CODE->setText(FishdataF ? FishdataF->Edit_No->text() : QString());
+    const RecordOpener* browser = openers::browser();
+    Edit_CODE->setText(browser ? browser->recordNumberText() : QString());
     Label_XY->clear();
     if (Chizu_Flag == 1)
         showBrowserMap();
@@ -126,7 +128,8 @@ void TFish_Chizu_InF::FormShow()
 // noted, not taken for "no map".
 void TFish_Chizu_InF::showBrowserMap()
 {
-    const Picture picture = FishdataF ? FishdataF->Image_Map->picture() : Picture();
+    const RecordOpener* browser = openers::browser();
+    const Picture picture = browser ? browser->mapArea()->picture() : Picture();
     bool readable = !picture.isNull();
     if (readable) {
         try {
@@ -170,8 +173,8 @@ void TFish_Chizu_InF::Btn_OKClick()
         const Picture jpeg = Picture::fromJpeg(PictureStore::reencode(picture));
         if (stored) {
             writeMapBytes(jpeg.jpegBytes());
-        } else if (FishDataIn) {
-            FishDataIn->Image_Map->setPicture(jpeg);
+        } else if (const RecordOpener* entry = openers::entry()) {
+            entry->mapArea()->setPicture(jpeg);
         }
     } else if (stored && !(m_storedUnreadable && !m_erased)) {
         writeMapBytes(QByteArray()); // no map: the column becomes NULL
@@ -188,7 +191,7 @@ void TFish_Chizu_InF::writeMapBytes(const QByteArray& jpeg)
         q.addSql(line);
     if (!jpeg.isEmpty())
         q.bindBlob(QStringLiteral("parCHIZU"), jpeg);
-    q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(Edit_CODE->text(), QStringLiteral("記録番号")));
+    q.bindInteger(QStringLiteral("parCODE"), kelpora::toInteger(Edit_CODE->text(), QStringLiteral("記録番号")));
     DM1->guardedWrite(q, QStringLiteral("登録に失敗しました"));
 }
 

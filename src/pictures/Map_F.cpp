@@ -1,10 +1,10 @@
 #include "pictures/Map_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "browser/Fishdata_F.h"
 #include "core/Seams.h"
-#include "pictures/ImageArea.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/ImageArea.h"
+#include "kit/Openers.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -88,8 +88,8 @@ bool TMapF::eventFilter(QObject* watched, QEvent* event)
 
 void TMapF::FormShow()
 {
-    if (FishdataF)
-        Image_MM->setPicture(FishdataF->Image_Map->picture());
+    if (const kelpora::RecordOpener* browser = kelpora::openers::browser())
+        Image_MM->setPicture(browser->mapArea()->picture());
     m_content->resize(Image_MM->width() + 2 * kMargin, Image_MM->height() + 2 * kMargin);
     Button1->setFocus();
 }

@@ -1,19 +1,20 @@
 #include "pictures/Photo_Big_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/FieldTable.h"
-#include "app/ModalRunner.h"
-#include "browser/Fishdata_F.h"
 #include "core/DM_1.h"
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
-#include "pictures/ImageArea.h"
+#include "core/TextNumber.h"
+#include "imaging/PictureCache.h"
+#include "imaging/PictureColumns.h"
+#include "imaging/PictureStore.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/ImageArea.h"
+#include "kit/ModalRunner.h"
+#include "kit/Openers.h"
+#include "kit/RecordPictures.h"
 #include "pictures/Photo_F.h"
-#include "pictures/PictureCache.h"
-#include "pictures/PictureStore.h"
-#include "pictures/RecordPictures.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -114,7 +115,8 @@ void TPhoto_BigF::buildSide()
 
 void TPhoto_BigF::FormShow()
 {
-    Label_Code->setText(FishdataF ? FishdataF->Edit_No->text() : QString());
+    const kelpora::RecordOpener* browser = kelpora::openers::browser();
+    Label_Code->setText(browser ? browser->recordNumberText() : QString());
     LoadPhotos();
 }
 
@@ -125,7 +127,8 @@ void TPhoto_BigF::LoadPhotos()
 {
     for (ImageArea* image : m_images)
         image->clear();
-    const kelpora::RecordPictures::Handout handout(*m_photos, FishdataF ? FishdataF->pictureCache() : nullptr);
+    const kelpora::RecordOpener* browser = kelpora::openers::browser();
+    const kelpora::RecordPictures::Handout handout(*m_photos, browser ? browser->pictureCache() : nullptr);
     readPhotos();
 }
 
@@ -141,12 +144,13 @@ void TPhoto_BigF::readPhotos()
     q.clearSql();
     for (const QString& line : readLines())
         q.addSql(line);
-    q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(Label_Code->text(), QStringLiteral("CODENo")));
+    q.bindInteger(QStringLiteral("parCODE"), kelpora::toInteger(Label_Code->text(), QStringLiteral("CODENo")));
     q.open();
     if (q.isEmpty())
         return;
-    for (int i = 0; i < 4; ++i)
-        m_photos->show(m_images[size_t(i)], q, QStringLiteral("PHOTO%1").arg(i + 1), kelpora::ReadRule::JpegOnly);
+    const auto photos = kelpora::photoColumns();
+    for (size_t i = 0; i < photos.size(); ++i)
+        m_photos->show(m_images[i], q, QLatin1String(photos[i].name), photos[i].rule);
 }
 
 // An emptied photo behaves as one that is not there, and an enlarged panel returns home,
@@ -187,7 +191,7 @@ void TPhoto_BigF::Image_DblClick(int slot)
 
 void TPhoto_BigF::Btn_NoClick(QPushButton* pressed)
 {
-    Photo_No = kit::toInteger(pressed->text(), QStringLiteral("写真の編集"));
+    Photo_No = kelpora::toInteger(pressed->text(), QStringLiteral("写真の編集"));
     kelpora::openModal(this, PhotoF);
     LoadPhotos();
 }

@@ -1,15 +1,16 @@
 #include "pictures/Photo_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/FieldTable.h"
 #include "core/DM_1.h"
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
-#include "pictures/ImageArea.h"
+#include "core/TextNumber.h"
+#include "imaging/PictureColumns.h"
+#include "imaging/PictureStore.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/ImageArea.h"
 #include "pictures/Photo_Big_F.h"
-#include "pictures/PictureStore.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -38,7 +39,7 @@ size_t slotIndex(int slot)
 
 QString columnOf(int slot)
 {
-    return QStringLiteral("PHOTO%1").arg(slotIndex(slot) + 1);
+    return QLatin1String(kelpora::photoColumns()[slotIndex(slot)].name);
 }
 
 const std::array<QString, 4> kReadPrefix{QStringLiteral("select  PHOTO1 "), QStringLiteral("select  PHOTO2 "),
@@ -61,7 +62,7 @@ Picture decoded(Picture picture)
 QString TPhotoF::readStatement(int slot, const QString& code)
 {
     // The number goes into the text itself; only a whole number may.
-    (void)kit::toInteger(code, QStringLiteral("CODENo"));
+    (void)kelpora::toInteger(code, QStringLiteral("CODENo"));
     return kReadPrefix[slotIndex(slot)] + QStringLiteral(" from FISH_DATA where CODENO =  ") + code;
 }
 
@@ -198,7 +199,7 @@ void TPhotoF::Btn_OkClick()
     }
     // No picture binds NULL, which empties the slot.
     PictureStore::bindPicture(q, QStringLiteral("parPHOTO"), picture, kelpora::WriteRule::KeepOrEncode);
-    q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(Label_CODE->text(), QStringLiteral("CODENo")));
+    q.bindInteger(QStringLiteral("parCODE"), kelpora::toInteger(Label_CODE->text(), QStringLiteral("CODENo")));
     DM1->guardedWrite(q, QStringLiteral("失敗しました FISH_DATA"));
     closeWindow();
 }

@@ -1,17 +1,17 @@
 #include "tide/New_Shio_In_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/FieldTable.h"
-#include "browser/Fishdata_F.h"
+#include "core/CatchRecord.h"
 #include "core/DM_1.h"
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
+#include "core/TextNumber.h"
 #include "core/WriteGuard.h"
-#include "entry/Fish_Data_IN.h"
-#include "pictures/ImageArea.h"
-#include "pictures/PictureStore.h"
+#include "imaging/PictureStore.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/ImageArea.h"
+#include "kit/Openers.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -264,10 +264,11 @@ void TNew_Shio_InF::FormShow()
         return;
     }
 
-    Edit_CODE->setText(FishdataF ? FishdataF->Edit_No->text() : QString());
+    const kelpora::RecordOpener* browser = kelpora::openers::browser();
+    Edit_CODE->setText(browser ? browser->recordNumberText() : QString());
     Label_XY->clear();
-    if (ShioZu_Flag == 1 && FishdataF) {
-        const Picture shown = FishdataF->Image_Shio->picture();
+    if (ShioZu_Flag == 1 && browser) {
+        const Picture shown = browser->chartArea()->picture();
         Image_S->setPicture(shown);
         if (!shown.isNull())
             Label_XY->setText(shown.kind() == Picture::Kind::Jpeg ? QStringLiteral("jpg") : sizeText(shown.size()));
@@ -292,7 +293,7 @@ bool TNew_Shio_InF::openStoredRecord()
     q.close();
     q.clearSql();
     q.addSql(readSql());
-    q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(Edit_CODE->text(), QStringLiteral("Ｎｏ")));
+    q.bindInteger(QStringLiteral("parCODE"), kelpora::toInteger(Edit_CODE->text(), QStringLiteral("Ｎｏ")));
     q.open();
     if (q.isEmpty())
         return false;
@@ -310,9 +311,10 @@ void TNew_Shio_InF::showStoredMarks()
 {
     const QPoint origin = Image_S->pos();
     const int height = pictureHeight();
+    const auto columns = kelpora::record::chartMarkColumns();
     for (int n = 1; n <= 6; ++n) {
-        const int s = IBSQL->fieldInteger(QStringLiteral("NEW_%1_S").arg(n));
-        const int e = IBSQL->fieldInteger(QStringLiteral("NEW_%1_E").arg(n));
+        const int s = IBSQL->fieldInteger(QLatin1String(columns[size_t(2 * n - 2)]));
+        const int e = IBSQL->fieldInteger(QLatin1String(columns[size_t(2 * n - 1)]));
         if (s == 0 && e == 0)
             continue;
         Mark& m = mark(n);
@@ -587,12 +589,11 @@ void TNew_Shio_InF::writeRecord(const Picture& chart, const std::array<int, 12>&
     q.clearSql();
     q.addSql(updateSql());
     q.bindBlob(QStringLiteral("parSHIO_ZU"), chart.jpegBytes());
-    for (int n = 1; n <= 6; ++n) {
-        q.bindInteger(QStringLiteral("parNEW_%1_S").arg(n), values[size_t(2 * n - 2)]);
-        q.bindInteger(QStringLiteral("parNEW_%1_E").arg(n), values[size_t(2 * n - 1)]);
-    }
+    const auto columns = kelpora::record::chartMarkColumns();
+    for (size_t i = 0; i < columns.size(); ++i)
+        q.bindInteger(QStringLiteral("par") + QLatin1String(columns[i]), values[i]);
     // A number that is not one stops here, before anything runs; the window stays open.
-    q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(Edit_CODE->text(), QStringLiteral("Ｎｏ")));
+    q.bindInteger(QStringLiteral("parCODE"), kelpora::toInteger(Edit_CODE->text(), QStringLiteral("Ｎｏ")));
     if (const auto reason = kelpora::guardedWrite(q, DM1->IBTr2)) {
         kelpora::seams::messageBoxes().inform(QStringLiteral("登録に失敗しました"));
         kelpora::seams::messageBoxes().inform(*reason);
@@ -601,8 +602,8 @@ void TNew_Shio_InF::writeRecord(const Picture& chart, const std::array<int, 12>&
 
 void TNew_Shio_InF::handBack(const Picture& chart, const std::array<int, 12>& values)
 {
-    if (FishDataIn)
-        FishDataIn->Image_Shio->setPicture(chart);
+    if (const kelpora::RecordOpener* entry = kelpora::openers::entry())
+        entry->chartArea()->setPicture(chart);
     // TIME1_START .. TIME3_END are reserved and always 0.
     std::fill(Shio_Marks.begin(), Shio_Marks.begin() + 6, 0);
     std::copy(values.begin(), values.end(), Shio_Marks.begin() + 6);

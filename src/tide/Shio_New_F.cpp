@@ -1,14 +1,15 @@
 #include "tide/Shio_New_F.h"
 
-#include "app/Controls.h"
-#include "app/ErrorHandler.h"
-#include "app/FieldTable.h"
-#include "browser/Fishdata_F.h"
+#include "core/CatchRecord.h"
 #include "core/DM_1.h"
 #include "core/Seams.h"
 #include "core/SqlQuery.h"
-#include "pictures/ImageArea.h"
-#include "pictures/PictureStore.h"
+#include "core/TextNumber.h"
+#include "imaging/PictureStore.h"
+#include "kit/Controls.h"
+#include "kit/ErrorHandler.h"
+#include "kit/ImageArea.h"
+#include "kit/Openers.h"
 #include "tide/Shape.h"
 
 #include <QFrame>
@@ -111,8 +112,9 @@ void TShio_NewF::FormShow()
     q.close();
     q.clearSql();
     q.addSql(readSql());
-    const QString number = FishdataF ? FishdataF->Edit_No->text() : QString();
-    q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(number, QStringLiteral("Ｎｏ")));
+    const kelpora::RecordOpener* browser = kelpora::openers::browser();
+    const QString number = browser ? browser->recordNumberText() : QString();
+    q.bindInteger(QStringLiteral("parCODE"), kelpora::toInteger(number, QStringLiteral("Ｎｏ")));
     q.open();
 
     Image_SS->clear();
@@ -128,9 +130,10 @@ void TShio_NewF::FormShow()
 void TShio_NewF::showMarks()
 {
     const int chartHeight = Image_SS->picture().size().height();
+    const auto columns = kelpora::record::chartMarkColumns();
     for (int n = 1; n <= 6; ++n) {
-        const int s = IBSQL->fieldInteger(QStringLiteral("NEW_%1_S").arg(n));
-        const int e = IBSQL->fieldInteger(QStringLiteral("NEW_%1_E").arg(n));
+        const int s = IBSQL->fieldInteger(QLatin1String(columns[size_t(2 * n - 2)]));
+        const int e = IBSQL->fieldInteger(QLatin1String(columns[size_t(2 * n - 1)]));
         if (s == 0 && e == 0)
             continue;
         Shape* shape = m_shapes[size_t(n - 1)];

@@ -1,8 +1,8 @@
-#include "core/Error.h"
-#include "app/ErrorHandler.h"
 #include "app/Main_F.h"
-#include "app/ModalRunner.h"
+#include "core/Error.h"
 #include "core/SharedState.h"
+#include "kit/ErrorHandler.h"
+#include "kit/ModalRunner.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempDatabase.h"
 

@@ -5,7 +5,7 @@
 #include "core/Error.h"
 #include "core/SjisCodec.h"
 #include "core/SqlQuery.h"
-#include "pictures/PictureStore.h"
+#include "imaging/PictureStore.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempDatabase.h"
 

@@ -3,14 +3,14 @@
 // read ahead into a cache that never shows anything a fresh read would not.
 #include "browser/Fishdata_F.h"
 #include "core/SharedState.h"
-#include "pictures/ImageArea.h"
-#include "pictures/JpegCodec.h"
-#include "pictures/PictureCache.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/PictureCache.h"
+#include "kit/ImageArea.h"
 #include "support/PictureWindows.h"
-#include "support/TestImages.h"
 #include "support/RecordWriter.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempDatabase.h"
+#include "support/TestImages.h"
 #include "support/Waiting.h"
 
 #include <QLineEdit>

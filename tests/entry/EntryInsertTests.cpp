@@ -1,13 +1,13 @@
 #include "EntryFixture.h"
 
 #include "core/CatchRecord.h"
-#include "core/DM_1.h"
 #include "core/DateText.h"
+#include "core/DM_1.h"
 #include "core/NamedParams.h"
 #include "core/SqlQuery.h"
 #include "entry/EntryInsert.h"
-#include "pictures/ImageArea.h"
-#include "pictures/JpegCodec.h"
+#include "imaging/JpegCodec.h"
+#include "kit/ImageArea.h"
 #include "support/RecordWriter.h"
 
 #include <QComboBox>
@@ -92,7 +92,7 @@ TEST_F(Insert, AMinimalEntryStoresEmptyTextsAndNullsAndTheWindowStartsAgain)
              "FISH1_MAX", "FISH1_MIN", "FISH1_KAZU", "FISH2_MAX", "FISH2_MIN", "FISH2_KAZU", "FISH3_MAX", "FISH3_MIN",
              "FISH3_KAZU", "SHIKAKE", "BIKOU", "SHIO_ZU", "CHIZU", "PHOTO1", "PHOTO2", "PHOTO3", "PHOTO4"})
         EXPECT_TRUE(q.isNull(QLatin1String(column))) << column;
-    for (const char* column : kelpora::EntryInsert::markColumns()) {
+    for (const char* column : kelpora::record::markColumns()) {
         EXPECT_FALSE(q.isNull(QLatin1String(column))) << column;
         EXPECT_EQ(q.fieldInteger(QLatin1String(column)), 0) << column;
     }
@@ -176,7 +176,7 @@ TEST_F(Insert, AFullEntryStoresEveryColumnAsTyped)
     EXPECT_TRUE(storedMap.contains("\xFF\xC0")); // SOF0
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(q.fieldBlob(QStringLiteral("PHOTO%1").arg(i + 1)), photos[i]) << i;
-    const auto& marks = kelpora::EntryInsert::markColumns();
+    const auto& marks = kelpora::record::markColumns();
     for (size_t i = 0; i < marks.size(); ++i)
         EXPECT_EQ(q.fieldInteger(QLatin1String(marks[i])), i < 6 ? 0 : int(100 + i)) << marks[i];
 

@@ -2,9 +2,9 @@
 
 #include "app/Main_F.h"
 #include "core/DateText.h"
-#include "pictures/ImageArea.h"
-#include "pictures/JpegCodec.h"
-#include "pictures/PictureStore.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/PictureStore.h"
+#include "kit/ImageArea.h"
 #include "support/RecordWriter.h"
 
 #include <QClipboard>

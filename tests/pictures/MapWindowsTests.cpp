@@ -1,14 +1,14 @@
-#include "support/PictureWindows.h"
-#include "support/TestImages.h"
 #include "core/SharedState.h"
 #include "entry/Fish_Data_IN.h"
+#include "imaging/JpegCodec.h"
+#include "kit/ImageArea.h"
 #include "pictures/Fish_Chizu_In_F.h"
-#include "pictures/ImageArea.h"
-#include "pictures/JpegCodec.h"
 #include "pictures/Map_F.h"
+#include "support/PictureWindows.h"
 #include "support/RecordWriter.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempDatabase.h"
+#include "support/TestImages.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,15 +1,15 @@
-#include "support/PictureWindows.h"
-#include "support/TestImages.h"
 #include "core/Error.h"
 #include "core/SharedState.h"
-#include "pictures/ImageArea.h"
-#include "pictures/JpegCodec.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/PictureStore.h"
+#include "kit/ImageArea.h"
 #include "pictures/Photo_Big_F.h"
 #include "pictures/Photo_F.h"
-#include "pictures/PictureStore.h"
+#include "support/PictureWindows.h"
 #include "support/RecordWriter.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempDatabase.h"
+#include "support/TestImages.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
-#include "support/PictureWindows.h"
-#include "support/TestImages.h"
 #include "core/SharedState.h"
-#include "pictures/ImageArea.h"
+#include "kit/ImageArea.h"
 #include "pictures/Photo_Big_F.h"
 #include "pictures/Photo_F.h"
+#include "support/PictureWindows.h"
 #include "support/RecordWriter.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempDatabase.h"
+#include "support/TestImages.h"
 #include "support/Waiting.h"
 
 #include <QApplication>

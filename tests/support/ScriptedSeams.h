@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ModalRunner.h"
 #include "core/Seams.h"
+#include "kit/ModalRunner.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "support/TestImages.h"
 
-#include "pictures/JpegCodec.h"
+#include "imaging/JpegCodec.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/InputMethodSwitch.h"
+#include "kit/InputMethodSwitch.h"
 #include "app/KelporaApplication.h"
 #include "core/SharedState.h"
 

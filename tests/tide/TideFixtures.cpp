@@ -3,7 +3,7 @@
 #include "core/Connection.h"
 #include "core/DM_1.h"
 #include "core/SqlQuery.h"
-#include "pictures/JpegCodec.h"
+#include "imaging/JpegCodec.h"
 #include "support/RecordWriter.h"
 
 #include <QBuffer>

@@ -3,7 +3,7 @@
 
 #include "browser/Fishdata_F.h"
 #include "core/SqlQuery.h"
-#include "pictures/ImageArea.h"
+#include "kit/ImageArea.h"
 #include "support/OpenWindow.h"
 #include "support/RecordWriter.h"
 #include "support/ScriptedSeams.h"
