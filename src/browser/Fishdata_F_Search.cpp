@@ -68,7 +68,7 @@ void TFishdataF::runSearch(const search::Kind& kind, const QString& value)
         IBSQL_2->bindText(kind.parameter, value);
         IBSQL_2->open();
         IBSQL_2->last();
-        m_searchedSpecies = serchKind == 1 ? value : QString();
+        m_searchedSpecies = kind.serchKind == search::kSpecies ? value : QString();
     } catch (...) {
         DisplayRoutine(); // what is left is an empty result, shown as one
         throw;

@@ -10,6 +10,7 @@
 namespace kelpora::search {
 
 inline constexpr int kNone = 0;
+inline constexpr int kSpecies = 1;
 inline constexpr int kMonth = 2;
 
 struct Kind {
