@@ -11,9 +11,10 @@ namespace kelpora::bookcare::demo {
 
 struct Port;
 
+// Hours from 2000-01-01 00:00 JST to that minute of the day.
 double hoursSinceEpoch(const QDate& day, double minute);
 
-// The height above chart datum, in cm, at a moment given in hours since the epoch.
+// The height above chart datum, in cm, at a moment given as hoursSinceEpoch.
 double tideLevel(const Port& port, double hours);
 
 struct Extreme {
