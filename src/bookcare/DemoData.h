@@ -1,9 +1,9 @@
 #pragma once
 
+#include "bookcare/DemoImages.h"
+#include "bookcare/DemoTideChart.h"
+
 #include <QByteArray>
-#include <QDate>
-#include <QImage>
-#include <QSize>
 #include <QString>
 
 #include <array>
@@ -50,23 +50,5 @@ void writeDemoRecords(Connection& book, const DemoOptions& options);
 // A new file at path (refused, untouched, when one exists) filled with writeDemoRecords.
 // Needs a QGuiApplication: the pictures are drawn with QPainter.
 void createDemoDatabase(const QString& path, const DemoOptions& options);
-
-// --- the picture makers, also used by the bench ---
-
-// A chart of the day's tide at a reference port, as a tide table program prints it.
-QImage drawTideChart(const QDate& day, const QString& port, QSize size = QSize(640, 480));
-
-// A simple chart of a stretch of coast with a marker on the fishing spot.
-QImage drawMap(const QString& place, const QString& point, QSize size, quint64 seed);
-
-// A snapshot of a catch. noise is the strength of the per-pixel grain (0 none, about 4
-// a phone camera in daylight); with it the JPEG size of big photos can be dialled in.
-QImage drawPhoto(QSize size, quint64 seed, double noise = 3.0);
-
-// Adds independent per-pixel grain (the noise of drawPhoto) to an RGB32 image.
-void addGrain(QImage& image, quint64 seed, double strength);
-
-// A complete BMP file, the form older books hold their tide charts and maps in.
-QByteArray bmpFile(const QImage& image);
 
 } // namespace kelpora::bookcare

@@ -28,6 +28,56 @@ struct Binding {
     qint32 integer = 0;
 };
 
+// An unbound or NULL parameter keeps the type the statement declared for it.
+void declareParameter(Firebird::IMetadataBuilder* builder, ThrowStatusWrapper* st, unsigned i, const Binding* b)
+{
+    const Binding::Kind kind = b ? b->kind : Binding::Kind::Null;
+    switch (kind) {
+    case Binding::Kind::Null:
+        break;
+    case Binding::Kind::Text:
+        builder->setType(st, i, SQL_VARYING);
+        builder->setLength(st, i, unsigned(std::max<qsizetype>(1, b->bytes.size())));
+        builder->setCharSet(st, i, 0);
+        break;
+    case Binding::Kind::Integer:
+        builder->setType(st, i, SQL_LONG);
+        builder->setLength(st, i, sizeof(ISC_LONG));
+        builder->setScale(st, i, 0);
+        break;
+    case Binding::Kind::Memo:
+    case Binding::Kind::Blob:
+        builder->setType(st, i, SQL_BLOB);
+        builder->setSubType(st, i, kind == Binding::Kind::Memo ? 1 : 0);
+        builder->setLength(st, i, sizeof(ISC_QUAD));
+        break;
+    }
+}
+
+// A memo or picture goes to the server first; the message carries its id.
+void placeValue(unsigned char* value, const Binding& b, Firebird::IAttachment* att, Firebird::ITransaction* t)
+{
+    switch (b.kind) {
+    case Binding::Kind::Text: {
+        const auto len = static_cast<unsigned short>(b.bytes.size());
+        std::memcpy(value, &len, sizeof len);
+        std::memcpy(value + sizeof len, b.bytes.constData(), size_t(b.bytes.size()));
+        break;
+    }
+    case Binding::Kind::Integer:
+        std::memcpy(value, &b.integer, sizeof b.integer);
+        break;
+    case Binding::Kind::Memo:
+    case Binding::Kind::Blob: {
+        const ISC_QUAD id = fb::writeBlob(att, t, b.bytes);
+        std::memcpy(value, &id, sizeof id);
+        break;
+    }
+    case Binding::Kind::Null:
+        break;
+    }
+}
+
 struct ColumnInfo {
     QString name;
     unsigned type = 0;
@@ -104,6 +154,12 @@ struct SqlQuery::Impl {
         return statement.get();
     }
 
+    const Binding* bound(const QString& name) const
+    {
+        const auto it = bindings.find(name);
+        return it == bindings.end() ? nullptr : &it->second;
+    }
+
     // Builds the input message: each parameter typed as it was bound, so the
     // server does the conversion to the column's type and reports any misfit.
     std::pair<fb::Ref<IMessageMetadata>, std::vector<unsigned char>> inputMessage(Firebird::IStatement* stmt)
@@ -117,61 +173,20 @@ struct SqlQuery::Impl {
             if (count != unsigned(names.size()))
                 throw ProgrammingError(QStringLiteral("パラメータの数が合いません"));
             fb::Ref<Firebird::IMetadataBuilder> builder(declared->getBuilder(st));
-            for (unsigned i = 0; i < count; ++i) {
-                const auto it = bindings.find(names[int(i)]);
-                const Binding::Kind kind = it == bindings.end() ? Binding::Kind::Null : it->second.kind;
-                switch (kind) {
-                case Binding::Kind::Null:
-                    break;
-                case Binding::Kind::Text:
-                    builder->setType(st, i, SQL_VARYING);
-                    builder->setLength(st, i, unsigned(std::max<qsizetype>(1, it->second.bytes.size())));
-                    builder->setCharSet(st, i, 0);
-                    break;
-                case Binding::Kind::Integer:
-                    builder->setType(st, i, SQL_LONG);
-                    builder->setLength(st, i, sizeof(ISC_LONG));
-                    builder->setScale(st, i, 0);
-                    break;
-                case Binding::Kind::Memo:
-                case Binding::Kind::Blob:
-                    builder->setType(st, i, SQL_BLOB);
-                    builder->setSubType(st, i, kind == Binding::Kind::Memo ? 1 : 0);
-                    builder->setLength(st, i, sizeof(ISC_QUAD));
-                    break;
-                }
-            }
+            for (unsigned i = 0; i < count; ++i)
+                declareParameter(builder.get(), st, i, bound(names[int(i)]));
             fb::Ref<IMessageMetadata> meta(builder->getMetadata(st));
             std::vector<unsigned char> buffer(meta->getMessageLength(st), 0);
             for (unsigned i = 0; i < count; ++i) {
-                const auto it = bindings.find(names[int(i)]);
+                const Binding* b = bound(names[int(i)]);
                 auto* nullFlag = reinterpret_cast<short*>(buffer.data() + meta->getNullOffset(st, i));
                 unsigned char* value = buffer.data() + meta->getOffset(st, i);
-                if (it == bindings.end() || it->second.kind == Binding::Kind::Null) {
+                if (!b || b->kind == Binding::Kind::Null) {
                     *nullFlag = -1;
                     continue;
                 }
                 *nullFlag = 0;
-                const Binding& b = it->second;
-                switch (b.kind) {
-                case Binding::Kind::Text: {
-                    const auto len = static_cast<unsigned short>(b.bytes.size());
-                    std::memcpy(value, &len, sizeof len);
-                    std::memcpy(value + sizeof len, b.bytes.constData(), size_t(b.bytes.size()));
-                    break;
-                }
-                case Binding::Kind::Integer:
-                    std::memcpy(value, &b.integer, sizeof b.integer);
-                    break;
-                case Binding::Kind::Memo:
-                case Binding::Kind::Blob: {
-                    const ISC_QUAD id = fb::writeBlob(att, t, b.bytes);
-                    std::memcpy(value, &id, sizeof id);
-                    break;
-                }
-                case Binding::Kind::Null:
-                    break;
-                }
+                placeValue(value, *b, att, t);
             }
             return std::make_pair(std::move(meta), std::move(buffer));
         });
