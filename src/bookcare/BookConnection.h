@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Error.h"
 #include "core/IBDatabase.h"
 #include "core/IBTransaction.h"
 
@@ -36,6 +37,8 @@ public:
 
     // The single line a tool prints when the book is held by another process.
     static QString inUseMessage(const QString& path);
+    // What a tool says when the engine will not open the book, in the user's words.
+    static QString openFailure(const QString& path, const DbError& e);
 
 private:
     QString m_path;
