@@ -64,8 +64,7 @@ std::optional<BackupCheck> BackupCheck::readIfThere(const QString& path)
         return std::nullopt;
     auto check = read(path);
     if (!check)
-        throw Error(QStringLiteral("検査記録 %1 が壊れているか読めません。"
-                                   "このバックアップが作ったときのままか確かめられないため、使いません。")
+        throw Error(QStringLiteral("検査記録 %1 が壊れているか読めないため、作ったときのままか確かめられません")
                         .arg(QDir::toNativeSeparators(path)));
     return check;
 }

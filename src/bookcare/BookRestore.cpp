@@ -151,7 +151,12 @@ BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPa
         } catch (const Error&) { }
     }
 
-    const std::optional<BackupCheck> check = BackupCheck::readIfThere(BackupCheck::pathFor(backup));
+    std::optional<BackupCheck> check;
+    try {
+        check = BackupCheck::readIfThere(BackupCheck::pathFor(backup));
+    } catch (const Error& e) {
+        throw unreadable(backup, e.text());
+    }
     if (check && BackupCheck::hashFile(backup) != check->fileHash)
         throw unreadable(backup, QStringLiteral("ファイルがバックアップを作ったときの検査記録と一致しません"));
     result.checked = check.has_value();

@@ -13,12 +13,13 @@ namespace kelpora::bookcare {
 
 namespace {
 
-bool sameFile(const QString& a, const QString& b)
+// Whether name is a second (hard) name of book; a symbolic link is someone else's doing.
+bool secondName(const QString& name, const QString& book)
 {
     struct stat sa {};
     struct stat sb {};
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0
-        && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return ::lstat(QFile::encodeName(name).constData(), &sa) == 0 && S_ISREG(sa.st_mode)
+        && ::stat(QFile::encodeName(book).constData(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 } // namespace
@@ -33,7 +34,7 @@ void removeLeftovers(const QString& dirPath)
              QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
         QDir(dir.absoluteFilePath(name)).removeRecursively();
     for (const QString& name : dir.entryList({QStringLiteral("KELPORA-replaced-*.FDB")}, QDir::Files))
-        if (sameFile(dir.absoluteFilePath(name), book))
+        if (secondName(dir.absoluteFilePath(name), book))
             QFile::remove(dir.absoluteFilePath(name));
     BackupFolder(dirPath).removeLeftovers();
 }
