@@ -1,4 +1,5 @@
 #include "browser/Fishdata_F.h"
+#include "core/DM_1.h"
 #include "core/SharedState.h"
 #include "pictures/ImageArea.h"
 #include "pictures/JpegCodec.h"
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 
 #include <QTest>
@@ -210,4 +212,26 @@ TEST(RecordBrowser, DoubleClickOnAThumbnailRemembersThePosition)
     b.window->Btn_Prior->click();
     emit b.window->Image_B->doubleClicked();
     EXPECT_EQ(Photo_Mark, QStringLiteral("1"));
+}
+
+TEST(RecordBrowser, ABookHeldByAnotherKelporaIsSaidSoAndTheWindowCloses)
+{
+    ScriptedSeams seams;
+    TempDatabase db;
+    insertMinimal(db.dm(), 1);
+    db.dm().IBDB2.close();
+    QProcess holder;
+    holder.setWorkingDirectory(db.dir());
+    holder.start(QStringLiteral(KELPORA_BOOK_USER_PATH), {QStringLiteral("hold")});
+    QByteArray said;
+    while (!said.contains("held") && holder.waitForReadyRead(60000))
+        said += holder.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("held"));
+
+    Browser b;
+    ASSERT_EQ(seams.messages.errors.size(), 1);
+    EXPECT_TRUE(seams.messages.errors.front().contains(QStringLiteral("別の KELPORA"))) << seams.messages.errors.front().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return !b.window->isVisible(); })) << "no empty browser is left where a correction fails";
+    holder.closeWriteChannel();
+    holder.waitForFinished(60000);
 }
