@@ -123,6 +123,22 @@ TEST(RecordBrowser, ShowsTextNumbersAndMemosAsStored)
     EXPECT_EQ(w.Edit_Place->cursorPosition(), 0);
 }
 
+TEST(RecordBrowser, TheLowestNumberShowsWholeInItsField)
+{
+    ScriptedSeams seams;
+    TempDatabase db;
+    insertMinimal(db.dm(), -2147483647 - 1);
+    insertMinimal(db.dm(), 7);
+    Browser b;
+    TFishdataF& w = *b.window;
+    const QFont normal = w.Edit_No->font();
+    w.Btn_First->click();
+    ASSERT_EQ(w.Edit_No->text(), QStringLiteral("-2147483648"));
+    EXPECT_LE(QFontMetrics(w.Edit_No->font()).horizontalAdvance(w.Edit_No->text()), w.Edit_No->width() - 8);
+    w.Btn_Last->click();
+    EXPECT_EQ(w.Edit_No->font(), normal) << "a number that fits is drawn at the window's size";
+}
+
 TEST(RecordBrowser, AnEmptyBookShowsNumberZeroAndNothingElse)
 {
     ScriptedSeams seams;
