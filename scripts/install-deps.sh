@@ -22,11 +22,19 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
+  # Run as yourself: only apt needs root, and it gets it through sudo. The build, the
+  # book and the engine's lock folder then stay yours.
+  apt=()
   if [ "$(id -u)" -ne 0 ]; then
-    echo "install-deps: need root to install: ${missing[*]}" >&2
-    exit 1
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "install-deps: sudo is not installed. As root, run once:" >&2
+      echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
+      echo "(or install sudo and add yourself to the sudo group), then run this again as yourself." >&2
+      exit 1
+    fi
+    echo "install-deps: installing with sudo: ${missing[*]}" >&2
+    apt=(sudo)
   fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  "${apt[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${apt[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

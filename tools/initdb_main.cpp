@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
 
@@ -67,6 +68,11 @@ int main(int argc, char** argv)
     if (args.size() > 1 || (args.size() == 1 && args[0].startsWith(u'-')))
         return usage();
     const QString dir = args.isEmpty() ? QDir::currentPath() : args[0];
+    if (!QFileInfo(dir).isDir()) {
+        std::fprintf(stderr, "kelpora-initdb: フォルダー %s がありません。先に作ってください（mkdir -p %s）。\n",
+            qPrintable(QDir::toNativeSeparators(dir)), qPrintable(dir));
+        return 1;
+    }
     const QString path = QDir(dir).absoluteFilePath(QLatin1String(TDM1::kFileName));
     QElapsedTimer timer;
     timer.start();
@@ -78,6 +84,13 @@ int main(int argc, char** argv)
         } else {
             kelpora::bookcare::createCatchDatabase(path);
         }
+    } catch (const kelpora::DbError& e) {
+        const QString why = e.cause() == kelpora::DbError::Cause::NoPermission
+            ? QStringLiteral("フォルダーに書き込む権限がありません")
+            : e.text().split(u'\n', Qt::SkipEmptyParts).join(u' ');
+        std::fprintf(stderr, "kelpora-initdb: %s を作れません（%s）。\n", qPrintable(QDir::toNativeSeparators(path)),
+            qPrintable(why));
+        return 1;
     } catch (const kelpora::Error& e) {
         std::fprintf(stderr, "kelpora-initdb: %s\n", qPrintable(e.text()));
         return 1;

@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace kelpora::bookcare {
@@ -14,6 +15,11 @@ namespace {
 // The hashes are BLAKE2b-256; a later change of algorithm changes this line, so an old
 // record is never read with the wrong one.
 constexpr const char* kHeading = "# kelpora-backup check, blake2b-256";
+
+bool isHash(const QByteArray& hex)
+{
+    return hex.size() == 64 && QByteArray::fromHex(hex).toHex() == hex.toLower();
+}
 
 } // namespace
 
@@ -47,8 +53,19 @@ std::optional<BackupCheck> BackupCheck::read(const QString& path)
         else if (key == "file")
             check.fileHash = value;
     }
-    if (!hasRecords || check.stamp.isEmpty() || check.fileHash.isEmpty())
+    if (!hasRecords || check.records < 0 || !isHash(check.stamp) || !isHash(check.fileHash))
         return std::nullopt;
+    return check;
+}
+
+std::optional<BackupCheck> BackupCheck::readIfThere(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+    auto check = read(path);
+    if (!check)
+        throw Error(QStringLiteral("検査記録 %1 が壊れているか読めないため、作ったときのままか確かめられません")
+                        .arg(QDir::toNativeSeparators(path)));
     return check;
 }
 
@@ -60,7 +77,8 @@ void BackupCheck::write(const QString& path) const
     text += "stamp=" + stamp + '\n';
     text += "file=" + fileHash + '\n';
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.commit())
+    if (!f.open(QIODevice::WriteOnly) || !f.setPermissions(QFile::ReadOwner | QFile::WriteOwner)
+        || f.write(text) != text.size() || !f.commit())
         throw Error(QStringLiteral("%1 を書けません: %2").arg(QDir::toNativeSeparators(path), f.errorString()));
 }
 

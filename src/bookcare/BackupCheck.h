@@ -21,7 +21,10 @@ struct BackupCheck {
     static QString pathFor(const QString& backupPath);
     // Nothing when the file is missing or not a check record.
     static std::optional<BackupCheck> read(const QString& path);
-    // Written whole or not at all. Throws Error.
+    // Nothing when there is no file at path; throws Error when there is one but it is
+    // not a whole check record, which must not pass for a backup that was never checked.
+    static std::optional<BackupCheck> readIfThere(const QString& path);
+    // Written whole or not at all, readable by its owner only. Throws Error.
     void write(const QString& path) const;
 
     // BLAKE2b-256 of a file's bytes, hex: several times faster here than SHA-256, which

@@ -19,6 +19,8 @@ public:
         QString stamp; // "yyyymmdd-hhmmss"
         int sequence = 1;
         bool checked = false; // a check record lies beside it
+        qint64 records = -1; // as the check record says; -1 without one
+        QDateTime made; // from the name
     };
 
     explicit BackupFolder(const QString& bookDir);
@@ -29,11 +31,19 @@ public:
     std::optional<Entry> newestChecked() const;
     // Creates the folder when needed and returns a free name for a backup made at time.
     QString newBackupPath(const QDateTime& time) const;
-    // Removes the oldest checked backups (and their check records) until keep are left;
-    // backups without a check record are not counted and not touched. Returns the
-    // removed files.
-    QStringList prune(int keep) const;
-    // What a run that was cut short may have left: unfinished files and check folders.
+    // Makes the folder when needed, and it and every file in it its owner's alone: a
+    // backup holds every record, and the book itself is no more open than that.
+    void makePrivate() const;
+    // Removes checked backups (and their check records) that none of these keeps, as
+    // of now: the keep newest (at least one); the newest backup of each month of the
+    // last year; within that year, the last backup before each drop in the number of
+    // records; and, for ever, the newest of those holding the most records. So a book
+    // emptied by mistake, and backed up many times since, still has its records in a
+    // backup. Backups without a check record are not touched. Returns the removed files.
+    QStringList prune(int keep, const QDateTime& now = QDateTime::currentDateTime()) const;
+    // What a run that was cut short may have left: unfinished files, check folders and
+    // check records whose backup is gone. Only while the book is held, so no other
+    // backup can be at work here.
     void removeLeftovers() const;
 
     static constexpr const char* kUnfinishedSuffix = ".part";

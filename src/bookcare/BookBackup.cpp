@@ -5,7 +5,9 @@
 #include "bookcare/BookComparison.h"
 #include "bookcare/BookConnection.h"
 #include "bookcare/ChangeStamp.h"
+#include "bookcare/DiskSpace.h"
 #include "bookcare/FileSync.h"
+#include "bookcare/Leftovers.h"
 #include "core/FirebirdService.h"
 
 #include "core/DM_1.h"
@@ -13,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
@@ -22,22 +25,55 @@ namespace {
 
 // Restores the backup beside itself and lays it next to the book. The book is held
 // all the while, so nothing can change it between the backup and the comparison.
+BookComparison compareRestored(BookConnection& book, const QString& backup, const QString& restored)
+{
+    try {
+        FirebirdService::restore(backup, restored);
+    } catch (const DbError& e) {
+        return {0, QStringLiteral("復元できません: %1").arg(e.text())};
+    }
+    if (!QFileInfo::exists(restored))
+        return {0, QStringLiteral("復元できません")};
+    BookConnection copy(restored);
+    if (!copy.isOnline())
+        return {0, QStringLiteral("復元が途中で終わりました")};
+    return BookComparison::compare(book, copy);
+}
+
 BookComparison checkAgainstBook(BookConnection& book, const QString& backup, const QString& folder)
 {
     QTemporaryDir scratch(
         QDir(folder).filePath(QLatin1String(BackupFolder::kCheckFolderPrefix) + QStringLiteral("XXXXXX")));
     if (!scratch.isValid())
         throw Error(QStringLiteral("検査用の一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(folder)));
-    const QString restored = scratch.filePath(QLatin1String(TDM1::kFileName));
+    const BookComparison result = compareRestored(book, backup, scratch.filePath(QLatin1String(TDM1::kFileName)));
+    // Asked while the restored copy still takes up its room.
+    if (!result.same() && diskIsFull(folder))
+        throw diskFullError(folder);
+    return result;
+}
+
+// The engine writes the backup file with the process's own file mode; it is made the
+// owner's alone before it holds anything worth reading.
+void makePrivate(const QString& path)
+{
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// Backup and check both write a file as big as the book, and a disk that fills up
+// shows in the engine's English or, worse, as a check that "differs": it is named
+// for what it is.
+BookComparison backUpAndCheck(BookConnection& book, const QString& unfinished, const QString& folder)
+{
     try {
-        FirebirdService::restore(backup, restored);
-    } catch (const DbError& e) {
-        return {0, QStringLiteral("復元できません: %1").arg(e.text())};
+        FirebirdService::backup(book.path(), unfinished);
+    } catch (const Error&) {
+        if (diskIsFull(folder))
+            throw diskFullError(folder);
+        throw;
     }
-    BookConnection copy(restored);
-    if (!copy.isOnline())
-        return {0, QStringLiteral("復元が途中で終わりました")};
-    return BookComparison::compare(book, copy);
+    makePrivate(unfinished);
+    return checkAgainstBook(book, unfinished, folder);
 }
 
 } // namespace
@@ -58,13 +94,12 @@ BookBackup::Result BookBackup::run(const QString& dir, const Options& options)
     }
 
     const QDateTime now = QDateTime::currentDateTime();
+    removeLeftovers(dir);
     const QString target = folder.newBackupPath(now);
-    folder.removeLeftovers();
     const QString unfinished = target + QLatin1String(BackupFolder::kUnfinishedSuffix);
     auto cleanup = qScopeGuard([&unfinished] { QFile::remove(unfinished); });
 
-    FirebirdService::backup(bookPath, unfinished);
-    const BookComparison result = checkAgainstBook(book, unfinished, folder.path());
+    const BookComparison result = backUpAndCheck(book, unfinished, folder.path());
     if (!result.same())
         throw Error(QStringLiteral("バックアップを検査したところ、釣果記録と違いました（%1）。"
                                    "このバックアップは削除しました。")

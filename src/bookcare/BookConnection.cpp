@@ -21,7 +21,7 @@ BookConnection::BookConnection(const QString& path)
     } catch (const DbError& e) {
         if (e.cause() == DbError::Cause::BookInUse)
             throw BookInUseError(inUseMessage(m_path));
-        throw;
+        throw Error(openFailure(m_path, e));
     }
 }
 
@@ -52,6 +52,24 @@ void BookConnection::requireCatchTable()
     if (!missing.isEmpty())
         throw Error(QStringLiteral("%1 の FISH_DATA 表に列 %2 がありません。")
                         .arg(QDir::toNativeSeparators(m_path), missing.join(QStringLiteral(", "))));
+}
+
+QString BookConnection::openFailure(const QString& path, const DbError& e)
+{
+    const QString file = QDir::toNativeSeparators(path);
+    switch (e.cause()) {
+    case DbError::Cause::NoPermission:
+        // The engine opens a book for reading and writing, also only to read it.
+        return QStringLiteral("釣果記録 %1 を開けません。ファイルかフォルダーが書き込み禁止か、"
+                              "読み書きする権限がありません。何も変更していません。")
+            .arg(file);
+    case DbError::Cause::NotABook:
+        return QStringLiteral("%1 は釣果記録ではないか、壊れています。何も変更していません。").arg(file);
+    case DbError::Cause::NoBook:
+        return QStringLiteral("釣果記録 %1 がありません。").arg(file);
+    default:
+        return QStringLiteral("釣果記録 %1 を開けません（%2）。何も変更していません。").arg(file, e.text());
+    }
 }
 
 QString BookConnection::inUseMessage(const QString& path)

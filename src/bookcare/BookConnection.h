@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Connection.h"
+#include "core/Error.h"
 
 #include <QString>
 
@@ -25,6 +26,8 @@ public:
 
     // The single line a tool prints when the book is held by another process.
     static QString inUseMessage(const QString& path);
+    // What a tool says when the engine will not open the book, in the user's words.
+    static QString openFailure(const QString& path, const DbError& e);
 
 private:
     QString m_path;

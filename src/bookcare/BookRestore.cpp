@@ -3,7 +3,11 @@
 #include "bookcare/BackupCheck.h"
 #include "bookcare/BookConnection.h"
 #include "bookcare/BookInUseError.h"
+#include "bookcare/DiskSpace.h"
+#include "bookcare/FaultPoint.h"
 #include "bookcare/FileSync.h"
+#include "bookcare/Leftovers.h"
+#include "bookcare/StallWatch.h"
 #include "core/FirebirdService.h"
 #include "bookcare/RecordCursor.h"
 
@@ -15,6 +19,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <cstdio>
+#include <unistd.h>
 
 #include <memory>
 #include <optional>
@@ -35,8 +42,14 @@ qint64 restoreAndCheck(const QString& backup, const QString& restored, const std
     try {
         FirebirdService::restore(backup, restored);
     } catch (const DbError& e) {
+        if (diskIsFull(QFileInfo(restored).path()))
+            throw diskFullError(QFileInfo(restored).path());
         throw unreadable(backup, e.text());
     }
+    // A file too short to hold even a backup's heading ends the engine's restore
+    // before it makes anything, and without an error.
+    if (!QFileInfo::exists(restored))
+        throw unreadable(backup, QStringLiteral("Firebird のバックアップではないか、途中で切れています"));
     BookConnection copy(restored);
     if (!copy.isOnline())
         throw unreadable(backup, QStringLiteral("ファイルが途中で切れているか壊れています"));
@@ -70,6 +83,45 @@ QString replacedName(const QDir& dir)
     }
 }
 
+// The restored book gets the permissions the book it replaces had (a book shared with
+// a group stays so), never more than the owner's and the group's, and the owner's
+// alone when there was none.
+void takePermissions(const QString& restored, const QString& book, bool hadBook)
+{
+    constexpr auto ownerAndGroup = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup;
+    const QFile::Permissions old = hadBook ? QFile::permissions(book) & ownerAndGroup : QFile::Permissions();
+    QFile::setPermissions(restored, old ? old : (QFile::ReadOwner | QFile::WriteOwner));
+}
+
+// Puts restored where book is, so that at every instant the folder holds a whole
+// book under its own name: the old book first gets its second name (a hard link),
+// and one rename then puts the restored book in its place. A crash between the two
+// leaves the old book in place under both names, of which the next tool removes the
+// second. Where the disk has no hard links, the old book is renamed first; a crash
+// between those two renames leaves it under the second name, and the launcher says so.
+void swapIn(const QString& restored, const QString& book, const QString& replaced)
+{
+    const QString dir = QFileInfo(book).path();
+    if (!replaced.isEmpty()) {
+        const bool linked = ::link(QFile::encodeName(book).constData(), QFile::encodeName(replaced).constData()) == 0;
+        if (!linked && !QFile::rename(book, replaced))
+            throw Error(QStringLiteral("%1 を %2 に移せません。釣果記録は元のままです。")
+                            .arg(QDir::toNativeSeparators(book), QDir::toNativeSeparators(replaced)));
+        syncDirectory(dir);
+        faultPoint("restore-replaced-named");
+    }
+    if (::rename(QFile::encodeName(restored).constData(), QFile::encodeName(book).constData()) != 0) {
+        if (!replaced.isEmpty() && !QFile::exists(book))
+            QFile::rename(replaced, book);
+        else if (!replaced.isEmpty())
+            QFile::remove(replaced);
+        throw Error(QStringLiteral("復元した釣果記録を %1 に置けません。釣果記録は元のままです。")
+                        .arg(QDir::toNativeSeparators(book)));
+    }
+    faultPoint("restore-swapped");
+    syncDirectory(dir);
+}
+
 } // namespace
 
 BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPath)
@@ -81,6 +133,8 @@ BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPa
         throw Error(QStringLiteral("フォルダ %1 を作れません。").arg(QDir::toNativeSeparators(dir.path())));
     Result result;
     result.book = dir.absoluteFilePath(QLatin1String(TDM1::kFileName));
+    StallWatch watch("kelpora-restore",
+        QStringLiteral("釣果記録 %1 は元のままです。").arg(QDir::toNativeSeparators(result.book)));
 
     // Held from before the restore until the swap, so the application cannot open the
     // old book in between and write to a file that is about to be moved aside.
@@ -91,12 +145,18 @@ BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPa
     if (hadBook) {
         try {
             old = std::make_unique<BookConnection>(result.book);
+            removeLeftovers(dir.path());
         } catch (const BookInUseError&) {
             throw;
         } catch (const Error&) { }
     }
 
-    std::optional<BackupCheck> check = BackupCheck::read(BackupCheck::pathFor(backup));
+    std::optional<BackupCheck> check;
+    try {
+        check = BackupCheck::readIfThere(BackupCheck::pathFor(backup));
+    } catch (const Error& e) {
+        throw unreadable(backup, e.text());
+    }
     if (check && BackupCheck::hashFile(backup) != check->fileHash)
         throw unreadable(backup, QStringLiteral("ファイルがバックアップを作ったときの検査記録と一致しません"));
     result.checked = check.has_value();
@@ -106,21 +166,18 @@ BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPa
         throw Error(QStringLiteral("一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(dir.path())));
     const QString restored = scratch.filePath(QLatin1String(TDM1::kFileName));
     result.records = restoreAndCheck(backup, restored, check);
+    takePermissions(restored, result.book, hadBook);
     syncFile(restored);
+    faultPoint("restore-checked");
 
-    if (hadBook) {
+    if (hadBook)
         result.replaced = replacedName(dir);
-        if (!QFile::rename(result.book, result.replaced))
-            throw Error(QStringLiteral("%1 を %2 に移せません。釣果記録は元のままです。")
-                            .arg(QDir::toNativeSeparators(result.book), QDir::toNativeSeparators(result.replaced)));
-    }
-    if (!QFile::rename(restored, result.book)) {
-        if (hadBook)
-            QFile::rename(result.replaced, result.book);
-        throw Error(QStringLiteral("復元した釣果記録を %1 に置けません。釣果記録は元のままです。")
-                        .arg(QDir::toNativeSeparators(result.book)));
-    }
-    syncDirectory(dir.path());
+    watch.nowSay(QStringLiteral("釣果記録 %1 を確かめてください。元の釣果記録が %2 にあるかもしれません。")
+                     .arg(QDir::toNativeSeparators(result.book), QDir::toNativeSeparators(result.replaced)));
+    swapIn(restored, result.book, result.replaced);
+    watch.nowSay(QStringLiteral("復元は終わっています（%1）。").arg(QDir::toNativeSeparators(result.book)));
+    faultPoint("restore-closing");
+    old.reset();
     return result;
 }
 

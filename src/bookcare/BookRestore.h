@@ -16,9 +16,11 @@ public:
 
     // Restores backup into DIR/KELPORA.FDB. The restore goes into a temporary file first
     // and is checked there (online, the catch table whole, and against the backup's check
-    // record when one lies beside it); only then is an existing book renamed to
-    // KELPORA-replaced-yyyymmdd-hhmmss.FDB and the restored one put in its place. On any
-    // failure the folder is left as it was. Throws BookInUseError or Error.
+    // record when one lies beside it, which must then be whole); only then is an existing
+    // book renamed to KELPORA-replaced-yyyymmdd-hhmmss.FDB and the restored one put in
+    // its place, so that the folder holds a whole book at every instant. On any failure
+    // the folder is left as it was. Throws BookInUseError or Error; a hung engine ends
+    // the process with a message (StallWatch).
     static Result run(const QString& backup, const QString& dir);
 };
 

@@ -478,8 +478,15 @@ void TFishdataF::FormShow()
     ClearRoutine();
     try {
         LoadAllRecords();
-    } catch (...) {
+    } catch (const kelpora::DbError& e) {
         DisplayRoutine(); // an unreadable book looks like an empty one
+        // While another KELPORA holds the book nothing here can be read or corrected:
+        // after the message the window closes instead of standing there empty.
+        if (e.cause() == kelpora::DbError::Cause::BookInUse)
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        throw;
+    } catch (...) {
+        DisplayRoutine();
         throw;
     }
     DisplayRoutine();

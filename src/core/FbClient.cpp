@@ -1,5 +1,6 @@
 #include "core/FbClient.h"
 
+#include "core/EngineLockFolder.h"
 #include "core/Error.h"
 
 #include <array>
@@ -9,7 +10,8 @@ namespace kelpora::fb {
 
 Firebird::IMaster* master()
 {
-    static Firebird::IMaster* const instance = Firebird::fb_get_master_interface();
+    // The engine reads its lock folder once, when it first starts.
+    static Firebird::IMaster* const instance = (useOwnLockFolder(), Firebird::fb_get_master_interface());
     return instance;
 }
 

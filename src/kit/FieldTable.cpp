@@ -6,6 +6,10 @@
 #include "core/SqlQuery.h"
 #include "core/TextNumber.h"
 
+#include <QFont>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 
 namespace kelpora::kit {
@@ -152,6 +156,34 @@ void clearField(const FieldRef& f)
     }
 }
 
+namespace {
+
+// A number is read whole or misread: one wider than its field (-2147483648 in a field
+// made for four digits) is drawn smaller until it fits, and back at the window's size
+// for the next one.
+void fitWhole(QLineEdit* edit)
+{
+    if (!edit)
+        return;
+    edit->setFont(QFont());
+    QFont font = edit->font();
+    // The frame and the edit's own margins on both sides.
+    const int room = edit->width() - 8;
+    const QString text = edit->text();
+    while (QFontMetrics(font).horizontalAdvance(text) > room) {
+        if (font.pixelSize() > 6)
+            font.setPixelSize(font.pixelSize() - 1);
+        else if (font.pointSizeF() > 4.5)
+            font.setPointSizeF(font.pointSizeF() - 0.5);
+        else
+            break;
+    }
+    if (font != edit->font())
+        edit->setFont(font);
+}
+
+} // namespace
+
 void displayField(const FieldRef& f, const SqlQuery& row, ReadBack& readBack)
 {
     const QString name = column(f);
@@ -168,9 +200,11 @@ void displayField(const FieldRef& f, const SqlQuery& row, ReadBack& readBack)
     }
     case Shown::Integer:
         show(f, row.isNull(name) ? QString() : QString::number(row.fieldInteger(name)));
+        fitWhole(f.edit);
         return;
     case Shown::AlwaysInteger:
         show(f, QString::number(row.fieldInteger(name)));
+        fitWhole(f.edit);
         return;
     }
 }

@@ -1,4 +1,5 @@
 #include "browser/Fishdata_F.h"
+#include "core/DM_1.h"
 #include "core/SharedState.h"
 #include "imaging/JpegCodec.h"
 #include "kit/ImageArea.h"
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 
 #include <QTest>
@@ -121,6 +123,22 @@ TEST(RecordBrowser, ShowsTextNumbersAndMemosAsStored)
     EXPECT_EQ(w.Edit_Place->cursorPosition(), 0);
 }
 
+TEST(RecordBrowser, TheLowestNumberShowsWholeInItsField)
+{
+    ScriptedSeams seams;
+    TempDatabase db;
+    insertMinimal(db.dm(), -2147483647 - 1);
+    insertMinimal(db.dm(), 7);
+    Browser b;
+    TFishdataF& w = *b.window;
+    const QFont normal = w.Edit_No->font();
+    w.Btn_First->click();
+    ASSERT_EQ(w.Edit_No->text(), QStringLiteral("-2147483648"));
+    EXPECT_LE(QFontMetrics(w.Edit_No->font()).horizontalAdvance(w.Edit_No->text()), w.Edit_No->width() - 8);
+    w.Btn_Last->click();
+    EXPECT_EQ(w.Edit_No->font(), normal) << "a number that fits is drawn at the window's size";
+}
+
 TEST(RecordBrowser, AnEmptyBookShowsNumberZeroAndNothingElse)
 {
     ScriptedSeams seams;
@@ -210,4 +228,26 @@ TEST(RecordBrowser, DoubleClickOnAThumbnailRemembersThePosition)
     b.window->Btn_Prior->click();
     emit b.window->Image_B->doubleClicked();
     EXPECT_EQ(Photo_Mark, QStringLiteral("1"));
+}
+
+TEST(RecordBrowser, ABookHeldByAnotherKelporaIsSaidSoAndTheWindowCloses)
+{
+    ScriptedSeams seams;
+    TempDatabase db;
+    insertMinimal(db.dm(), 1);
+    db.dm().IBDB2.close();
+    QProcess holder;
+    holder.setWorkingDirectory(db.dir());
+    holder.start(QStringLiteral(KELPORA_BOOK_USER_PATH), {QStringLiteral("hold")});
+    QByteArray said;
+    while (!said.contains("held") && holder.waitForReadyRead(60000))
+        said += holder.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("held"));
+
+    Browser b;
+    ASSERT_EQ(seams.messages.errors.size(), 1);
+    EXPECT_TRUE(seams.messages.errors.front().contains(QStringLiteral("別の KELPORA"))) << seams.messages.errors.front().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return !b.window->isVisible(); })) << "no empty browser is left where a correction fails";
+    holder.closeWriteChannel();
+    holder.waitForFinished(60000);
 }

@@ -99,3 +99,16 @@ TEST(InitDb, ToolCreatesInTheGivenFolderAndRefusesAnExistingFile)
     EXPECT_FALSE(again.readAllStandardError().isEmpty());
     EXPECT_EQ(fileHash(path), before);
 }
+
+TEST(InitDb, ToolSaysInJapaneseThatTheFolderIsMissing)
+{
+    QTemporaryDir dir;
+    QProcess run;
+    run.start(initdb(), {dir.filePath(QStringLiteral("nowhere"))});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 1);
+    const QString err = QString::fromUtf8(run.readAllStandardError());
+    EXPECT_TRUE(err.contains(QStringLiteral("フォルダー"))) << err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral("I/O error"))) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("nowhere"))));
+}

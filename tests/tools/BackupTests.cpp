@@ -19,6 +19,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -205,4 +208,91 @@ TEST(Backup, ToolSaysWhatIsWrongWithAFolderWithoutABook)
     EXPECT_TRUE(run.err.contains(QStringLiteral("がありません"))) << run.err.toStdString();
     EXPECT_TRUE(empty.listing().isEmpty());
     EXPECT_EQ(ToolProcess::tool("kelpora-backup", {QStringLiteral("--bogus")}).exitCode, 2);
+}
+
+TEST(Backup, PruningKeepsTheLastBackupsThatHoldRecordsAfterTheBookIsEmptied)
+{
+    BookFolder folder;
+    const BookBackup::Result real = backup(folder);
+    const QString dir = folder.file(QStringLiteral("backups"));
+    const auto check = BackupCheck::read(BackupCheck::pathFor(real.file));
+    ASSERT_TRUE(check.has_value());
+    QFile::remove(real.file);
+    QFile::remove(BackupCheck::pathFor(real.file));
+    const QDateTime now(QDate(2026, 6, 30), QTime(12, 0));
+    auto put = [&](const QDateTime& made, qint64 records) {
+        const QString path = QStringLiteral("%1/KELPORA-%2.fbk").arg(dir, made.toString(QStringLiteral("yyyyMMdd-HHmmss")));
+        BookFolder::writeFile(path, "stand-in");
+        BackupCheck c = *check;
+        c.records = records;
+        c.write(BackupCheck::pathFor(path));
+        return QFileInfo(path).fileName();
+    };
+    // Two years of a growing book, then a book emptied by mistake and used (and backed
+    // up) daily for forty days.
+    QStringList full;
+    for (int month = 24; month >= 2; --month)
+        full << put(now.addMonths(-month), 100 - month);
+    QStringList empty;
+    for (int day = 40; day >= 1; --day)
+        empty << put(now.addDays(-day), 0);
+
+    BackupFolder(folder.path()).prune(20, now);
+    const QStringList left = QDir(dir).entryList({QStringLiteral("*.fbk")}, QDir::Files, QDir::Name);
+    EXPECT_TRUE(left.contains(full.back())) << "the last backup before the drop, also the one with most records";
+    for (const QString& name : empty.mid(20))
+        EXPECT_TRUE(left.contains(name)) << "the 20 newest";
+    EXPECT_FALSE(left.contains(empty[1])) << "an older empty one of a month with a newer backup";
+    EXPECT_FALSE(left.contains(full.front())) << "over a year old and not before a drop";
+    EXPECT_TRUE(left.contains(full[full.size() - 6])) << "one a month for a year";
+    EXPECT_EQ(QDir(dir).entryList({QStringLiteral("*.check")}, QDir::Files).size(), left.size());
+}
+
+TEST(Backup, IsItsOwnersAloneAndClearsWhatCutShortRunsLeft)
+{
+    BookFolder folder;
+    const QString dir = folder.file(QStringLiteral("backups"));
+    ASSERT_TRUE(QDir().mkpath(dir + QStringLiteral("/.check-abc123")));
+    QFile::setPermissions(dir, QFile::Permissions(0x7755));
+    BookFolder::writeFile(dir + QStringLiteral("/KELPORA-20200101-000000.fbk.check"), "orphan");
+    BookFolder::writeFile(dir + QStringLiteral("/KELPORA-20200101-000001.fbk.part"), "unfinished");
+    for (const char* scratch : {".restore-abc123", ".import-def456"}) {
+        ASSERT_TRUE(QDir().mkpath(folder.file(QLatin1String(scratch))));
+        BookFolder::writeFile(folder.file(QLatin1String(scratch) + QStringLiteral("/KELPORA.FDB")), "half a book");
+    }
+    ASSERT_TRUE(QFile::link(folder.book(), folder.file(QStringLiteral("KELPORA-replaced-20200101-000000.FDB"))));
+    ::link(QFile::encodeName(folder.book()).constData(),
+        QFile::encodeName(folder.file(QStringLiteral("KELPORA-replaced-20200102-000000.FDB"))).constData());
+
+    const BookBackup::Result made = backup(folder);
+    QStringList listing = folder.listing();
+    EXPECT_EQ(listing,
+        (QStringList{QStringLiteral("KELPORA-replaced-20200101-000000.FDB"), QStringLiteral("KELPORA.FDB"),
+            QStringLiteral("backups"), QStringLiteral("backups/") + QFileInfo(made.file).fileName(),
+            QStringLiteral("backups/") + QFileInfo(made.file).fileName() + QStringLiteral(".check")}))
+        << "a symbolic link is not the book's second name; a hard link is";
+    EXPECT_EQ(QFileInfo(dir).permissions() & 0x0777, QFile::Permissions(0x0700));
+    for (const QString& file : {made.file, BackupCheck::pathFor(made.file)})
+        EXPECT_EQ(QFileInfo(file).permissions() & 0x0777, QFile::Permissions(0x0600)) << file.toStdString();
+}
+
+TEST(Backup, AFullDiskIsNamedAndLeavesNoBackup)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount a small tmpfs for the full disk";
+    BookFolder outer(false);
+    const QString disk = outer.file(QStringLiteral("disk"));
+    ASSERT_TRUE(QDir().mkpath(disk));
+    if (ToolProcess::program(QStringLiteral("mount"),
+            {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"), QStringLiteral("size=7m"),
+                QStringLiteral("tmpfs"), disk})
+            .exitCode
+        != 0)
+        GTEST_SKIP() << "mount -t tmpfs is not allowed here";
+    auto unmount = qScopeGuard([&] { ToolProcess::program(QStringLiteral("umount"), {disk}); });
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KELPORA_TEST_DEMO_BOOK), disk + QStringLiteral("/KELPORA.FDB")));
+    const ToolProcess::Outcome run = ToolProcess::tool("kelpora-backup", {disk});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("ディスクの空きがありません"))) << run.err.toStdString();
+    EXPECT_TRUE(QDir(disk + QStringLiteral("/backups")).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }

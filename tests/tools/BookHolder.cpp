@@ -2,8 +2,9 @@
 
 namespace kelpora::testing {
 
-BookHolder::BookHolder(const QString& dir)
+BookHolder::BookHolder(const QString& dir, const QProcessEnvironment& env)
 {
+    m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(dir);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral(KELPORA_BOOK_USER_PATH), {QStringLiteral("hold")});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 
 namespace kelpora::testing {
@@ -8,7 +9,7 @@ namespace kelpora::testing {
 // A second process holding the book in a folder open, as the running application does.
 class BookHolder {
 public:
-    explicit BookHolder(const QString& dir);
+    explicit BookHolder(const QString& dir, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
     ~BookHolder();
     BookHolder(const BookHolder&) = delete;
     BookHolder& operator=(const BookHolder&) = delete;

@@ -3,7 +3,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QProcessEnvironment>
+#include <QTest>
+
+#include <csignal>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -20,11 +26,16 @@ public:
 
     ToolProcess::Outcome run(const QStringList& appArgs) const
     {
+        return ToolProcess::program(QStringLiteral(KELPORA_LAUNCHER_PATH), appArgs, QDir::tempPath(), environment());
+    }
+
+    QProcessEnvironment environment() const
+    {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("KELPORA_DATA_DIR"), m_dataDir);
         env.insert(QStringLiteral("KELPORA_APP"), QStringLiteral(KELPORA_BOOK_USER_PATH));
         env.insert(QStringLiteral("KELPORA_TOOLS_DIR"), QStringLiteral(KELPORA_TOOLS_DIR));
-        return ToolProcess::program(QStringLiteral(KELPORA_LAUNCHER_PATH), appArgs, QDir::tempPath(), env);
+        return env;
     }
 
     QStringList backups() const
@@ -79,5 +90,49 @@ TEST(Launcher, PassesOnHowTheApplicationEnded)
     const Launcher launcher(data.path());
     const ToolProcess::Outcome run = launcher.run({QStringLiteral("exit"), QStringLiteral("3")});
     EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(launcher.backups().size(), 1);
+}
+
+TEST(Launcher, MakesNoEmptyBookInAFolderThatHeldOneAndSaysWhereTheBookIs)
+{
+    BookFolder data;
+    const Launcher launcher(data.path());
+    ASSERT_EQ(launcher.run({QStringLiteral("add")}).exitCode, 0);
+    // A restore of an old version cut short between its renames; then the same folder
+    // with only its backups left.
+    const QString aside = data.file(QStringLiteral("KELPORA-replaced-20260101-120000.FDB"));
+    ASSERT_TRUE(QFile::rename(launcher.book(), aside));
+    const ToolProcess::Outcome moved = launcher.run({QStringLiteral("browse")});
+    EXPECT_EQ(moved.exitCode, 1);
+    EXPECT_TRUE(moved.err.contains(QStringLiteral("空の釣果記録は作りません"))) << moved.err.toStdString();
+    EXPECT_TRUE(moved.err.contains(aside)) << moved.err.toStdString();
+    EXPECT_FALSE(QFile::exists(launcher.book()));
+    ASSERT_TRUE(QFile::remove(aside));
+    const ToolProcess::Outcome backedUp = launcher.run({QStringLiteral("browse")});
+    EXPECT_EQ(backedUp.exitCode, 1);
+    EXPECT_TRUE(backedUp.err.contains(QStringLiteral("kelpora-restore"))) << backedUp.err.toStdString();
+    EXPECT_FALSE(QFile::exists(launcher.book()));
+    EXPECT_EQ(launcher.backups().size(), 1);
+}
+
+TEST(Launcher, AHangupLikeAClosedTerminalStillLetsTheBackupBeMade)
+{
+    BookFolder data;
+    const Launcher launcher(data.path());
+    QProcess session;
+    session.setProcessEnvironment(launcher.environment());
+    session.setChildProcessModifier([] { ::setsid(); });
+    session.start(QStringLiteral(KELPORA_LAUNCHER_PATH), {QStringLiteral("hold")});
+    QByteArray said;
+    while (!said.contains("held") && session.waitForReadyRead(60000))
+        said += session.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("held"));
+    // The terminal's hangup goes to every process of its session.
+    ASSERT_EQ(::kill(-pid_t(session.processId()), SIGHUP), 0);
+    QTest::qWait(200);
+    session.closeWriteChannel();
+    ASSERT_TRUE(session.waitForFinished(120000));
+    EXPECT_EQ(session.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(session.exitCode(), 0) << session.readAllStandardError().constData();
     EXPECT_EQ(launcher.backups().size(), 1);
 }

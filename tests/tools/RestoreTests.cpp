@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -30,6 +31,14 @@ namespace {
 QString backupOf(const BookFolder& folder)
 {
     return BookBackup::run(folder.path(), {}).file;
+}
+
+ToolProcess::Outcome restoreWith(const QString& backup, const BookFolder& folder, const QString& fault)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KELPORA_FAULT_AT"), fault);
+    env.insert(QStringLiteral("KELPORA_STALL_SECONDS"), QStringLiteral("3"));
+    return ToolProcess::program(ToolProcess::toolPath("kelpora-restore"), {backup, folder.path()}, QString(), env);
 }
 
 QStringList replacedBooks(const BookFolder& folder)
@@ -118,18 +127,23 @@ TEST(Restore, RefusesForeignAndDamagedFilesAndLeavesTheBookAsItWas)
     kelpora::Connection::createBook(otherDb, false);
     const QString other = files.file(QStringLiteral("other.fbk"));
     kelpora::FirebirdService::backup(otherDb, other);
+    // A hundred bytes of the real backup; the real backup with its check record garbled.
+    const QString hundred = put("hundred.fbk", good.left(100));
+    const QString garbled = put("garbled.fbk", good);
+    BookFolder::writeFile(BackupCheck::pathFor(garbled), BookFolder::readFile(BackupCheck::pathFor(backup)).left(60));
 
     // The tool holds the book while it works (which rewrites the engine's header page),
     // so "as it was" is its records, compared value for value with a copy made now.
     BookFolder before(false);
     ASSERT_TRUE(QFile::copy(folder.book(), before.book()));
     const QStringList listing = folder.listing();
-    for (const QString& bad : {jpeg, cut, cutChecked, changed, other}) {
+    for (const QString& bad : {jpeg, cut, cutChecked, changed, other, hundred, garbled}) {
         SCOPED_TRACE(bad.toStdString());
         const ToolProcess::Outcome run = ToolProcess::tool("kelpora-restore", {bad, folder.path()});
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_TRUE(run.err.contains(QStringLiteral("バックアップとして使えません"))) << run.err.toStdString();
         EXPECT_EQ(run.err.count(u'\n'), 1) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains(QStringLiteral(".restore-"))) << run.err.toStdString();
         kelpora::bookcare::BookConnection book(folder.book());
         kelpora::bookcare::BookConnection copy(before.book());
         EXPECT_TRUE(kelpora::bookcare::BookComparison::compare(book, copy).same());
@@ -149,4 +163,40 @@ TEST(Restore, RefusesWhileTheBookIsHeldOpen)
     EXPECT_TRUE(run.err.contains(QStringLiteral("開いています"))) << run.err.toStdString();
     EXPECT_EQ(folder.listing(), listing);
     EXPECT_EQ(ToolProcess::tool("kelpora-restore", {}).exitCode, 2);
+}
+
+TEST(Restore, KilledAtAnyStepLeavesAWholeBookThatTheNextToolTidiesUp)
+{
+    for (const char* step : {"restore-checked", "restore-replaced-named", "restore-swapped", "restore-closing"}) {
+        SCOPED_TRACE(step);
+        BookFolder folder;
+        const QString backup = backupOf(folder);
+        folder.execute(QStringLiteral("delete from FISH_DATA where CODENO = 10"));
+        const ToolProcess::Outcome run = restoreWith(backup, folder, QLatin1String(step));
+        EXPECT_EQ(run.exitCode, -1) << "killed at the step";
+        const int records = BookFolder::records(folder.book());
+        EXPECT_TRUE(records == 19 || records == 20) << records;
+        // The next tool that holds the book clears the restore's remains, never a book.
+        ASSERT_EQ(ToolProcess::tool("kelpora-backup", {folder.path()}).exitCode, 0);
+        const QStringList listing = folder.listing().filter(QRegularExpression(QStringLiteral("^[^/]*$")));
+        EXPECT_TRUE(listing.filter(QStringLiteral(".restore-")).isEmpty()) << listing.join(u' ').toStdString();
+        const QStringList replaced = replacedBooks(folder);
+        EXPECT_LE(replaced.size(), 1);
+        if (records == 20)
+            EXPECT_EQ(BookFolder::records(folder.file(replaced.value(0))), 19) << "the old book is kept";
+        else
+            EXPECT_TRUE(replaced.isEmpty()) << "the old book's second name went";
+    }
+}
+
+TEST(Restore, AnEngineThatStopsAnsweringEndsWithAMessageAndTheBookAsItWas)
+{
+    BookFolder folder;
+    const QString backup = backupOf(folder);
+    folder.execute(QStringLiteral("delete from FISH_DATA where CODENO = 10"));
+    const ToolProcess::Outcome run = restoreWith(backup, folder, QStringLiteral("restore-checked:hang"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("応答しない"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("元のまま"))) << run.err.toStdString();
+    EXPECT_EQ(BookFolder::records(folder.book()), 19);
 }
