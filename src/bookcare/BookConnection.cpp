@@ -3,7 +3,6 @@
 #include "bookcare/BookInUseError.h"
 
 #include "core/CatchRecord.h"
-#include "core/DM_1.h"
 #include "core/Error.h"
 #include "core/SqlQuery.h"
 
@@ -13,14 +12,12 @@
 namespace kelpora::bookcare {
 
 BookConnection::BookConnection(const QString& path)
-    : m_path(QFileInfo(path).absoluteFilePath()), m_db(TDM1::connectionParams()), m_tr(m_db)
+    : Connection(QFileInfo(path).absoluteFilePath()), m_path(QFileInfo(path).absoluteFilePath())
 {
     if (!QFileInfo(m_path).isFile())
         throw Error(QStringLiteral("釣果記録 %1 がありません。").arg(QDir::toNativeSeparators(m_path)));
-    m_db.setDatabaseName(m_path);
-    m_db.setDefaultTransaction(&m_tr);
     try {
-        m_db.open();
+        open();
     } catch (const DbError& e) {
         if (e.cause() == DbError::Cause::BookInUse)
             throw BookInUseError(inUseMessage(m_path));
@@ -28,19 +25,9 @@ BookConnection::BookConnection(const QString& path)
     }
 }
 
-BookConnection::~BookConnection()
-{
-    close();
-}
-
-void BookConnection::close() noexcept
-{
-    m_db.close();
-}
-
 bool BookConnection::isOnline()
 {
-    SqlQuery q(m_db, m_tr);
+    SqlQuery q(*this);
     q.addSql(QStringLiteral("select MON$SHUTDOWN_MODE from MON$DATABASE"));
     q.open();
     return q.aggregateInteger() == 0;
@@ -48,7 +35,7 @@ bool BookConnection::isOnline()
 
 void BookConnection::requireCatchTable()
 {
-    SqlQuery q(m_db, m_tr);
+    SqlQuery q(*this);
     q.addSql(QStringLiteral("select trim(RDB$FIELD_NAME) as NAME from RDB$RELATION_FIELDS"
                             " where RDB$RELATION_NAME = 'FISH_DATA'"));
     q.open();

@@ -1,49 +1,29 @@
 #include "core/DM_1.h"
 
-#include "core/Error.h"
 #include "core/Seams.h"
-#include "core/SqlQuery.h"
+#include "core/WriteGuard.h"
 
 #include <QDir>
 
 TDM1* DM1 = nullptr;
 
-TDM1::TDM1() : IBDB2(connectionParams()), IBTr2(IBDB2)
+TDM1::TDM1() : IBDB2(m_book.db()), IBTr2(m_book.tr())
 {
-    IBDB2.setDefaultTransaction(&IBTr2);
     IBDB2.setBeforeConnect([](kelpora::IBDatabase& db) { db.setDatabaseName(databasePath()); });
 }
 
-TDM1::~TDM1()
-{
-    IBDB2.close();
-}
+TDM1::~TDM1() = default;
 
 QString TDM1::databasePath()
 {
     return QDir::currentPath() + u'/' + QLatin1String(kFileName);
 }
 
-kelpora::IBDatabase::Params TDM1::connectionParams()
-{
-    return {QStringLiteral("zkw"), QStringLiteral("9157"), 1};
-}
-
 bool TDM1::guardedWrite(kelpora::SqlQuery& query, const QString& failureMessage)
 {
-    try {
-        query.execute();
-        IBTr2.commitRetaining();
+    // The user gets the writer's own message, whatever the failure was.
+    if (!kelpora::guardedWrite(query, IBTr2))
         return true;
-    } catch (...) {
-        // Whatever failed (the database, a picture too large for memory, anything), the
-        // user gets the writer's own message and nothing half-done stays pending.
-        kelpora::seams::messageBoxes().inform(failureMessage);
-        try {
-            IBTr2.rollbackRetaining();
-        } catch (...) {
-            // The connection itself is gone; the next statement reconnects.
-        }
-        return false;
-    }
+    kelpora::seams::messageBoxes().inform(failureMessage);
+    return false;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "core/IBDatabase.h"
-#include "core/IBTransaction.h"
+#include "core/Connection.h"
 
 #include <QString>
 
@@ -12,6 +11,8 @@ class SqlQuery;
 // The data module: the one owner of the connection and its transaction. Every
 // window's query objects refer to IBDB2 and IBTr2.
 class TDM1 {
+    kelpora::Connection m_book; // first: IBDB2 and IBTr2 are its parts
+
 public:
     static constexpr const char* kFileName = "KELPORA.FDB";
 
@@ -22,14 +23,14 @@ public:
 
     // Computed just before every connect, so the current directory at that moment counts.
     static QString databasePath();
-    static kelpora::IBDatabase::Params connectionParams();
 
     // The write convention: execute, then commit retaining. On failure the writer's
     // message is shown, the transaction rolled back retaining, and false returned.
     bool guardedWrite(kelpora::SqlQuery& query, const QString& failureMessage);
 
-    kelpora::IBDatabase IBDB2;
-    kelpora::IBTransaction IBTr2;
+    kelpora::Connection& connection() noexcept { return m_book; }
+    kelpora::IBDatabase& IBDB2;
+    kelpora::IBTransaction& IBTr2;
 };
 
 extern TDM1* DM1;
