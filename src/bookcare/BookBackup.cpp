@@ -22,7 +22,8 @@ namespace {
 
 // Restores the backup beside itself and lays it next to the book. The book is held
 // all the while, so nothing can change it between the backup and the comparison.
-BookComparison checkAgainstBook(BookConnection& book, const QString& backup, const QString& folder)
+BookComparison checkAgainstBook(
+    BookConnection& book, const QString& backup, const QString& folder, const Progress& progress)
 {
     QTemporaryDir scratch(
         QDir(folder).filePath(QLatin1String(BackupFolder::kCheckFolderPrefix) + QStringLiteral("XXXXXX")));
@@ -30,14 +31,14 @@ BookComparison checkAgainstBook(BookConnection& book, const QString& backup, con
         throw Error(QStringLiteral("検査用の一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(folder)));
     const QString restored = scratch.filePath(QLatin1String(TDM1::kFileName));
     try {
-        FirebirdService::restore(backup, restored);
+        FirebirdService::restore(backup, restored, [&progress](qint64 n) { progress(Progress::Step::Restoring, n); });
     } catch (const DbError& e) {
         return {0, QStringLiteral("復元できません: %1").arg(e.text())};
     }
     BookConnection copy(restored);
     if (!copy.isOnline())
         return {0, QStringLiteral("復元が途中で終わりました")};
-    return BookComparison::compare(book, copy);
+    return BookComparison::compare(book, copy, [&progress](qint64 n) { progress(Progress::Step::Comparing, n); });
 }
 
 } // namespace
@@ -63,8 +64,9 @@ BookBackup::Result BookBackup::run(const QString& dir, const Options& options)
     const QString unfinished = target + QLatin1String(BackupFolder::kUnfinishedSuffix);
     auto cleanup = qScopeGuard([&unfinished] { QFile::remove(unfinished); });
 
-    FirebirdService::backup(bookPath, unfinished);
-    const BookComparison result = checkAgainstBook(book, unfinished, folder.path());
+    const Progress& progress = options.progress;
+    FirebirdService::backup(bookPath, unfinished, [&progress](qint64 n) { progress(Progress::Step::Writing, n); });
+    const BookComparison result = checkAgainstBook(book, unfinished, folder.path(), progress);
     if (!result.same())
         throw Error(QStringLiteral("バックアップを検査したところ、釣果記録と違いました（%1）。"
                                    "このバックアップは削除しました。")

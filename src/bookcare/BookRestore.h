@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bookcare/Progress.h"
+
 #include <QString>
 
 namespace kelpora::bookcare {
@@ -19,7 +21,7 @@ public:
     // record when one lies beside it); only then is an existing book renamed to
     // KELPORA-replaced-yyyymmdd-hhmmss.FDB and the restored one put in its place. On any
     // failure the folder is left as it was. Throws BookInUseError or Error.
-    static Result run(const QString& backup, const QString& dir);
+    static Result run(const QString& backup, const QString& dir, const Progress& progress = {});
 };
 
 } // namespace kelpora::bookcare

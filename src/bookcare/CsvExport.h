@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bookcare/Progress.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -24,7 +26,7 @@ public:
     // column (00012_PHOTO1.jpg; a stored BMP keeps .bmp), and the field holds that
     // relative path. An existing CSV or picture folder is refused. Throws
     // BookInUseError or Error; on failure neither is left behind.
-    static Result run(const QString& dir, const QString& csvPath);
+    static Result run(const QString& dir, const QString& csvPath, const Progress& progress = {});
 
     // "fish.csv" -> "fish_pictures"
     static QString picturesDirName(const QString& csvPath);
