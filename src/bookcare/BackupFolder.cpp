@@ -37,7 +37,12 @@ std::vector<BackupFolder::Entry> BackupFolder::entries() const
         e.path = dir.absoluteFilePath(name);
         e.stamp = m.captured(1);
         e.sequence = m.captured(2).isEmpty() ? 1 : m.captured(2).toInt();
-        e.checked = BackupCheck::read(BackupCheck::pathFor(e.path)).has_value();
+        e.made = QDateTime::fromString(e.stamp, QStringLiteral("yyyyMMdd-HHmmss"));
+        if (const auto check = BackupCheck::read(BackupCheck::pathFor(e.path))) {
+            e.checked = true;
+            e.records = check->records;
+            e.bookStamp = check->stamp;
+        }
         out.push_back(e);
     }
     std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
@@ -53,6 +58,20 @@ std::optional<BackupFolder::Entry> BackupFolder::newestChecked() const
         if (it->checked)
             return *it;
     return std::nullopt;
+}
+
+std::optional<BackupFolder::Entry> BackupFolder::unchangedSince(const QByteArray& stamp) const
+{
+    const std::vector<Entry> all = entries();
+    std::optional<Entry> since;
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        if (!it->checked)
+            continue;
+        if (it->bookStamp != stamp)
+            break;
+        since = *it;
+    }
+    return since;
 }
 
 QString BackupFolder::newBackupPath(const QDateTime& time) const
