@@ -118,6 +118,8 @@ bool TMenteF::runReleased(
         }
     }
     IBSQL_Data->close();
+    if (!QFileInfo::exists(TDM1::databasePath()))
+        return done; // said already, in the library's words
     IBSQL_Data->open();
     if (keepPosition)
         IBSQL_Data->gotoPositionKey(position);
