@@ -146,6 +146,25 @@ TEST_F(BookCare, ARestoreWhileTheWindowHoldsTheBookBringsBackTheBackupsRecords)
     EXPECT_TRUE(seams.messages.questions[0].contains(QStringLiteral("のバックアップから変わっていません")));
 }
 
+TEST_F(BookCare, ADamagedBackupIsRefusedAndTheBookStaysAsItWas)
+{
+    click(MenteF->Btn_Backup);
+    const QString backup = seams.messages.informed.last().section(u'\n', -1);
+    QFile file(backup);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite)) << backup.toStdString();
+    file.resize(file.size() / 2);
+    file.close();
+
+    chooseBackup(0);
+    seams.messages.answers.push_back(true);
+    click(MenteF->Btn_Restore);
+    EXPECT_TRUE(seams.messages.informed.last().contains(QStringLiteral("釣果記録は元のままです")))
+        << seams.messages.informed.last().toStdString();
+    EXPECT_TRUE(replacedBooks().isEmpty());
+    EXPECT_EQ(listed(), 3);
+    EXPECT_EQ(TempDatabase::countRows(db.path()), 3);
+}
+
 TEST_F(BookCare, TheExportWritesTheSameFilesAsTheTool)
 {
     QTemporaryDir fromWindow, fromTool;
