@@ -8,15 +8,18 @@
 #include "support/ScriptedSeams.h"
 #include "support/TempDatabase.h"
 
+#include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -172,8 +175,17 @@ TEST_F(BookCare, TheExportWritesTheSameFilesAsTheTool)
     click(MenteF->Btn_Csv); // cancelled: nothing written, nothing said
     EXPECT_TRUE(seams.messages.informed.isEmpty());
 
+    // While the work runs the window is kept painted under a progress window with the count.
+    QString shownWhileWorking;
+    QTimer::singleShot(0, [&shownWhileWorking] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* p = qobject_cast<QProgressDialog*>(w); p && p->isVisible())
+                shownWhileWorking = p->windowTitle() + u'|' + p->labelText();
+    });
     seams.fileDialog.answers.push_back(csv);
     click(MenteF->Btn_Csv);
+    EXPECT_TRUE(shownWhileWorking.startsWith(QStringLiteral("ＣＳＶ出力|ＣＳＶに書き出しています…\n")));
+    EXPECT_TRUE(shownWhileWorking.endsWith(QStringLiteral(" / 3 件"))) << shownWhileWorking.toStdString();
     ASSERT_EQ(seams.messages.informed.size(), 1);
     EXPECT_TRUE(seams.messages.informed[0].contains(QStringLiteral("記録 3 件")))
         << seams.messages.informed[0].toStdString();
