@@ -106,17 +106,20 @@ bool TMenteF::runReleased(
     const QString& title, qint64 total, const std::function<void(const Progress&)>& work, bool keepPosition)
 {
     const QString position = IBSQL_Data->positionKey();
-    bool done = false;
+    std::optional<QString> failure;
     {
         BookCareProgress shown(this, title, total);
         releaseBook();
         try {
             work(shown.progress());
-            done = true;
         } catch (const kelpora::Error& e) {
-            messageBoxes().inform(e.text());
+            failure = e.text();
         }
     }
+    // Told once the progress window has gone, so the message is not half hidden by it.
+    if (failure)
+        messageBoxes().inform(*failure);
+    const bool done = !failure;
     IBSQL_Data->close();
     if (!QFileInfo::exists(TDM1::databasePath()))
         return done; // said already, in the library's words
