@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the README screenshots of the main windows -- main menu, record browser, entry
-# window, tide chart editor, photo viewer and each tab of the analysis -- into
+# window, tide chart editor, photo viewer, each tab of the analysis, and the maintenance
+# window with book care and the Japanese file dialog of its CSV export -- into
 # docs/screenshots/. It builds the release binaries if needed, makes a demo book in a
 # temporary folder, runs the real application on it under Xvfb, opens each window by
 # clicking its button with xdotool and saves each window with ImageMagick's import. Run
@@ -9,7 +10,7 @@
 # The click positions are the centres of the buttons as the windows lay them out; they
 # are fixed in the code (src/app/Main_F.cpp, src/browser/Fishdata_F.cpp,
 # src/tide/New_Shio_In_F.cpp, src/pictures/Photo_Big_F.cpp, src/entry/Fish_Data_IN.cpp,
-# src/analysis/Bunseki_F.cpp).
+# src/analysis/Bunseki_F.cpp, src/maintenance/Mente_F.cpp, src/maintenance/Mente_F_BookCare.cpp).
 set -euo pipefail
 # xdotool matches the Japanese window titles only under a UTF-8 locale, and Qt warns
 # without one; C.UTF-8 is on every Debian system whatever the user has set.
@@ -86,6 +87,21 @@ shoot_analysis() {
   wait_gone "$analysis"
 }
 
+# The maintenance window, then the save dialog its ＣＳＶ出力 opens, left with Escape.
+shoot_maintenance() {
+  local mente dialog
+  click "$1" 288 158 # メンテナンス
+  mente="$(wait_window "メンテナンス" 799 629)"
+  snap "$mente" maintenance
+  click "$mente" 343 601 # ＣＳＶ出力
+  dialog="$(wait_window "名前を付けて保存")"
+  snap "$dialog" file-dialog
+  xdotool key --window "$dialog" Escape
+  wait_gone "$dialog"
+  click "$mente" 736 24 # 戻　る
+  wait_gone "$mente"
+}
+
 shoot() {
   local book="$1" menu browser tide photo entry
   cd "$book"
@@ -123,6 +139,7 @@ shoot() {
   snap "$entry" entry
   click "$entry" 898 22 # 戻　る
   wait_gone "$entry"
+  shoot_maintenance "$menu"
 
   click "$menu" 326 243 # 閉じる
   for _ in $(seq 50); do

@@ -206,7 +206,7 @@ void TBunsekiF::Btn_SaveClick()
 {
     const int page = Tab_Charts->currentIndex();
     const QString suggested = QStringLiteral("釣果分析_%1.png").arg(pageTitle(page).replace(u'・', u'_'));
-    QString path = kelpora::seams::fileDialog().savePicture(suggested, {QStringLiteral("PNG 画像 (*.png)")});
+    QString path = kelpora::seams::fileDialog().saveFile(suggested, {QStringLiteral("PNG 画像 (*.png)")});
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())

@@ -37,10 +37,12 @@ std::vector<BackupFolder::Entry> BackupFolder::entries() const
         e.path = dir.absoluteFilePath(name);
         e.stamp = m.captured(1);
         e.sequence = m.captured(2).isEmpty() ? 1 : m.captured(2).toInt();
-        const auto check = BackupCheck::read(BackupCheck::pathFor(e.path));
-        e.checked = check.has_value();
-        e.records = check ? check->records : -1;
         e.made = QDateTime::fromString(e.stamp, QStringLiteral("yyyyMMdd-HHmmss"));
+        if (const auto check = BackupCheck::read(BackupCheck::pathFor(e.path))) {
+            e.checked = true;
+            e.records = check->records;
+            e.bookStamp = check->stamp;
+        }
         out.push_back(e);
     }
     std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
@@ -66,6 +68,20 @@ void BackupFolder::makePrivate() const
     const QDir dir(m_path);
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
         QFile::setPermissions(dir.absoluteFilePath(name), owner);
+}
+
+std::optional<BackupFolder::Entry> BackupFolder::unchangedSince(const QByteArray& stamp) const
+{
+    const std::vector<Entry> all = entries();
+    std::optional<Entry> since;
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        if (!it->checked)
+            continue;
+        if (it->bookStamp != stamp)
+            break;
+        since = *it;
+    }
+    return since;
 }
 
 QString BackupFolder::newBackupPath(const QDateTime& time) const

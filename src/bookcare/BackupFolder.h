@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -19,8 +20,9 @@ public:
         QString stamp; // "yyyymmdd-hhmmss"
         int sequence = 1;
         bool checked = false; // a check record lies beside it
-        qint64 records = -1; // as the check record says; -1 without one
-        QDateTime made; // from the name
+        QDateTime made; // by its name
+        qint64 records = -1; // by its check record; -1 without one
+        QByteArray bookStamp; // changeStamp of the book it was made from, by its check record
     };
 
     explicit BackupFolder(const QString& bookDir);
@@ -29,6 +31,10 @@ public:
     // Every backup file, oldest first.
     std::vector<Entry> entries() const;
     std::optional<Entry> newestChecked() const;
+    // The oldest of the newest good backups that were all made from a book with this
+    // changeStamp: the book has not changed since it was made. Nothing when the newest
+    // good backup was made from another state.
+    std::optional<Entry> unchangedSince(const QByteArray& stamp) const;
     // Creates the folder when needed and returns a free name for a backup made at time.
     QString newBackupPath(const QDateTime& time) const;
     // Makes the folder when needed, and it and every file in it its owner's alone: a

@@ -25,10 +25,11 @@ namespace {
 
 // Restores the backup beside itself and lays it next to the book. The book is held
 // all the while, so nothing can change it between the backup and the comparison.
-BookComparison compareRestored(BookConnection& book, const QString& backup, const QString& restored)
+BookComparison compareRestored(
+    BookConnection& book, const QString& backup, const QString& restored, const Progress& progress)
 {
     try {
-        FirebirdService::restore(backup, restored);
+        FirebirdService::restore(backup, restored, [&progress](qint64 n) { progress(Progress::Step::Restoring, n); });
     } catch (const DbError& e) {
         return {0, QStringLiteral("復元できません: %1").arg(e.text())};
     }
@@ -37,16 +38,18 @@ BookComparison compareRestored(BookConnection& book, const QString& backup, cons
     BookConnection copy(restored);
     if (!copy.isOnline())
         return {0, QStringLiteral("復元が途中で終わりました")};
-    return BookComparison::compare(book, copy);
+    return BookComparison::compare(book, copy, [&progress](qint64 n) { progress(Progress::Step::Comparing, n); });
 }
 
-BookComparison checkAgainstBook(BookConnection& book, const QString& backup, const QString& folder)
+BookComparison checkAgainstBook(
+    BookConnection& book, const QString& backup, const QString& folder, const Progress& progress)
 {
     QTemporaryDir scratch(
         QDir(folder).filePath(QLatin1String(BackupFolder::kCheckFolderPrefix) + QStringLiteral("XXXXXX")));
     if (!scratch.isValid())
         throw Error(QStringLiteral("検査用の一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(folder)));
-    const BookComparison result = compareRestored(book, backup, scratch.filePath(QLatin1String(TDM1::kFileName)));
+    const BookComparison result
+        = compareRestored(book, backup, scratch.filePath(QLatin1String(TDM1::kFileName)), progress);
     // Asked while the restored copy still takes up its room.
     if (!result.same() && diskIsFull(folder))
         throw diskFullError(folder);
@@ -63,17 +66,19 @@ void makePrivate(const QString& path)
 // Backup and check both write a file as big as the book, and a disk that fills up
 // shows in the engine's English or, worse, as a check that "differs": it is named
 // for what it is.
-BookComparison backUpAndCheck(BookConnection& book, const QString& unfinished, const QString& folder)
+BookComparison backUpAndCheck(
+    BookConnection& book, const QString& unfinished, const QString& folder, const Progress& progress)
 {
     try {
-        FirebirdService::backup(book.path(), unfinished);
+        FirebirdService::backup(
+            book.path(), unfinished, [&progress](qint64 n) { progress(Progress::Step::Writing, n); });
     } catch (const Error&) {
         if (diskIsFull(folder))
             throw diskFullError(folder);
         throw;
     }
     makePrivate(unfinished);
-    return checkAgainstBook(book, unfinished, folder);
+    return checkAgainstBook(book, unfinished, folder, progress);
 }
 
 } // namespace
@@ -99,7 +104,7 @@ BookBackup::Result BookBackup::run(const QString& dir, const Options& options)
     const QString unfinished = target + QLatin1String(BackupFolder::kUnfinishedSuffix);
     auto cleanup = qScopeGuard([&unfinished] { QFile::remove(unfinished); });
 
-    const BookComparison result = backUpAndCheck(book, unfinished, folder.path());
+    const BookComparison result = backUpAndCheck(book, unfinished, folder.path(), options.progress);
     if (!result.same())
         throw Error(QStringLiteral("バックアップを検査したところ、釣果記録と違いました（%1）。"
                                    "このバックアップは削除しました。")

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bookcare/Progress.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +14,7 @@ public:
         // Make none when the book has not changed since the newest good backup.
         bool onlyIfChanged = false;
         int keep = 20;
+        Progress progress;
     };
 
     enum class Outcome { Made, Unchanged };

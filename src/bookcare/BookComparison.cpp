@@ -20,7 +20,8 @@ QString firstDifference(const RecordCursor& a, const RecordCursor& b)
 
 } // namespace
 
-BookComparison BookComparison::compare(BookConnection& book, BookConnection& copy)
+BookComparison BookComparison::compare(
+    BookConnection& book, BookConnection& copy, const std::function<void(qint64 records)>& done)
 {
     BookComparison result;
     RecordCursor a(book);
@@ -42,6 +43,8 @@ BookComparison BookComparison::compare(BookConnection& book, BookConnection& cop
         if (!more)
             return result;
         ++result.records;
+        if (done)
+            done(result.records);
         result.difference = firstDifference(a, b);
         if (!result.same())
             return result;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace kelpora::bookcare {
 
 class BookConnection;
@@ -14,8 +16,10 @@ struct BookComparison {
     bool same() const { return difference.isEmpty(); }
 
     // Reads both books in record-number order and compares every value of every record,
-    // NULL and empty apart, pictures byte for byte, and the number of records.
-    static BookComparison compare(BookConnection& book, BookConnection& copy);
+    // NULL and empty apart, pictures byte for byte, and the number of records. done is
+    // told the records compared so far.
+    static BookComparison compare(
+        BookConnection& book, BookConnection& copy, const std::function<void(qint64 records)>& done = {});
 };
 
 } // namespace kelpora::bookcare

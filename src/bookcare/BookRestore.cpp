@@ -37,10 +37,11 @@ Error unreadable(const QString& backup, const QString& why)
 }
 
 // Restores into restored and checks the result; throws Error saying why it is no good.
-qint64 restoreAndCheck(const QString& backup, const QString& restored, const std::optional<BackupCheck>& check)
+qint64 restoreAndCheck(
+    const QString& backup, const QString& restored, const std::optional<BackupCheck>& check, const Progress& progress)
 {
     try {
-        FirebirdService::restore(backup, restored);
+        FirebirdService::restore(backup, restored, [&progress](qint64 n) { progress(Progress::Step::Restoring, n); });
     } catch (const DbError& e) {
         if (diskIsFull(QFileInfo(restored).path()))
             throw diskFullError(QFileInfo(restored).path());
@@ -63,7 +64,7 @@ qint64 restoreAndCheck(const QString& backup, const QString& restored, const std
     try {
         RecordCursor cursor(copy);
         while (cursor.next())
-            ++records;
+            progress(Progress::Step::Reading, ++records);
     } catch (const Error& e) {
         throw unreadable(backup, e.text());
     }
@@ -124,7 +125,7 @@ void swapIn(const QString& restored, const QString& book, const QString& replace
 
 } // namespace
 
-BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPath)
+BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPath, const Progress& progress)
 {
     if (!QFileInfo(backup).isFile())
         throw Error(QStringLiteral("バックアップファイル %1 がありません。").arg(QDir::toNativeSeparators(backup)));
@@ -165,7 +166,7 @@ BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPa
     if (!scratch.isValid())
         throw Error(QStringLiteral("一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(dir.path())));
     const QString restored = scratch.filePath(QLatin1String(TDM1::kFileName));
-    result.records = restoreAndCheck(backup, restored, check);
+    result.records = restoreAndCheck(backup, restored, check, progress);
     takePermissions(restored, result.book, hadBook);
     syncFile(restored);
     faultPoint("restore-checked");

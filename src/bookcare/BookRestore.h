@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bookcare/Progress.h"
+
 #include <QString>
 
 namespace kelpora::bookcare {
@@ -21,7 +23,7 @@ public:
     // its place, so that the folder holds a whole book at every instant. On any failure
     // the folder is left as it was. Throws BookInUseError or Error; a hung engine ends
     // the process with a message (StallWatch).
-    static Result run(const QString& backup, const QString& dir);
+    static Result run(const QString& backup, const QString& dir, const Progress& progress = {});
 };
 
 } // namespace kelpora::bookcare

@@ -136,7 +136,7 @@ QString CsvExport::pictureFileName(qint32 code, const char* column, const QByteA
         .arg(QLatin1String(column), QLatin1String(extension));
 }
 
-CsvExport::Result CsvExport::run(const QString& dir, const QString& csvPath)
+CsvExport::Result CsvExport::run(const QString& dir, const QString& csvPath, const Progress& progress)
 {
     const QString csv = QFileInfo(csvPath).absoluteFilePath();
     const QString pictures = QFileInfo(csv).dir().absoluteFilePath(picturesDirName(csv));
@@ -152,8 +152,10 @@ CsvExport::Result CsvExport::run(const QString& dir, const QString& csvPath)
     Result result;
     Exporter out(csv, result);
     out.header();
-    while (cursor.next())
+    while (cursor.next()) {
         out.record(cursor);
+        progress(Progress::Step::Exporting, result.records);
+    }
     out.finish();
     return result;
 }

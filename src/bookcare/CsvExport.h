@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bookcare/Progress.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,7 +28,7 @@ public:
     // written under hidden names and put in place only when complete and on the disk.
     // Throws BookInUseError, FileError (a full disk named as such) or Error; on failure
     // neither is left behind.
-    static Result run(const QString& dir, const QString& csvPath);
+    static Result run(const QString& dir, const QString& csvPath, const Progress& progress = {});
 
     // "fish.csv" -> "fish_pictures"
     static QString picturesDirName(const QString& csvPath);

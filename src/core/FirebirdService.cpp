@@ -4,6 +4,7 @@
 #include "core/FbClient.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -101,60 +102,88 @@ bool takeLines(const unsigned char* p, const unsigned char* end, QStringList& ou
     return running;
 }
 
+// The engine's own report of the records copied so far: "gbak:200 records written"
+// while backing up, "... records restored" while restoring.
+void reportRecords(const QStringList& lines, qsizetype from, const FirebirdService::RecordsDone& done)
+{
+    static const QRegularExpression count(QStringLiteral("^(?:gbak:)?\\s*(\\d+) records (?:written|restored)"));
+    for (qsizetype i = from; i < lines.size(); ++i)
+        if (const QRegularExpressionMatch m = count.match(lines[i]); m.hasMatch())
+            done(m.captured(1).toLongLong());
+}
+
 // Starts the action in spb and follows its report to the end. The service passes a
 // failure on as the error of the query that would have read the next line.
-void run(const std::function<void(ThrowStatusWrapper*, IXpbBuilder*)>& build)
+void run(const FirebirdService::RecordsDone& done, const std::function<void(ThrowStatusWrapper*, IXpbBuilder*)>& build)
 {
     t_output.clear();
     const QuietConsole quiet;
+    qint64 records = 0;
     fb::call([&](ThrowStatusWrapper* st) {
         fb::Ref<Firebird::IService> service = attachServiceManager(st);
         fb::Ref<IXpbBuilder> spb(fb::util()->getXpbBuilder(st, IXpbBuilder::SPB_START, nullptr, 0));
         build(st, spb.get());
         service->start(st, spb->getBufferLength(st), spb->getBuffer(st));
         const unsigned char items[] = {isc_info_svc_line};
+        // A query comes back after a second at the latest, so whoever follows the work
+        // hears of it even while one big record is being copied.
+        const unsigned char wait[] = {isc_info_svc_timeout, 4, 0, 1, 0, 0, 0};
         std::vector<unsigned char> answer(16384);
-        do {
+        bool running = true;
+        while (running) {
             std::fill(answer.begin(), answer.end(), isc_info_end);
-            service->query(st, 0, nullptr, sizeof items, items, unsigned(answer.size()), answer.data());
-        } while (takeLines(answer.data(), answer.data() + answer.size(), t_output));
+            service->query(st, done ? sizeof wait : 0, done ? wait : nullptr, sizeof items, items,
+                unsigned(answer.size()), answer.data());
+            const qsizetype before = t_output.size();
+            running = takeLines(answer.data(), answer.data() + answer.size(), t_output);
+            if (done) {
+                reportRecords(t_output, before, [&records](qint64 n) { records = n; });
+                done(records);
+            }
+        }
         service->detach(st);
         (void)service.release(); // detach() released it
     });
 }
 
+// Verbose, with the records copied so far told every this many records.
+void insertReport(ThrowStatusWrapper* st, IXpbBuilder* spb)
+{
+    spb->insertInt(st, isc_spb_verbint, 200);
+}
+
 } // namespace
 
-void FirebirdService::backup(const QString& bookPath, const QString& backupPath)
+void FirebirdService::backup(const QString& bookPath, const QString& backupPath, const RecordsDone& done)
 {
     const QByteArray book = QFile::encodeName(bookPath);
     const QByteArray file = QFile::encodeName(backupPath);
-    run([&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
+    run(done, [&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
         spb->insertTag(st, isc_action_svc_backup);
         spb->insertString(st, isc_spb_dbname, book.constData());
         spb->insertString(st, isc_spb_bkp_file, file.constData());
-        spb->insertTag(st, isc_spb_verbose);
+        insertReport(st, spb);
     });
 }
 
-void FirebirdService::restore(const QString& backupPath, const QString& bookPath)
+void FirebirdService::restore(const QString& backupPath, const QString& bookPath, const RecordsDone& done)
 {
     const QByteArray book = QFile::encodeName(bookPath);
     const QByteArray file = QFile::encodeName(backupPath);
-    run([&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
+    run(done, [&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
         spb->insertTag(st, isc_action_svc_restore);
         spb->insertString(st, isc_spb_bkp_file, file.constData());
         spb->insertString(st, isc_spb_dbname, book.constData());
         // Create only: never replace a file that is there.
         spb->insertInt(st, isc_spb_options, isc_spb_res_create);
-        spb->insertTag(st, isc_spb_verbose);
+        insertReport(st, spb);
     });
 }
 
 void FirebirdService::setForcedWrites(const QString& bookPath)
 {
     const QByteArray book = QFile::encodeName(bookPath);
-    run([&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
+    run({}, [&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
         spb->insertTag(st, isc_action_svc_properties);
         spb->insertString(st, isc_spb_dbname, book.constData());
         const unsigned char sync = isc_spb_prp_wm_sync;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace kelpora {
 
 // Firebird's own backup and restore, run through the Services API of the client
@@ -10,12 +12,16 @@ namespace kelpora {
 // no gbak program.
 class FirebirdService {
 public:
+    // Told the records copied so far of the table the service is at: every few hundred
+    // records, and at least about once a second while it works.
+    using RecordsDone = std::function<void(qint64 records)>;
+
     // Writes a backup of the book at bookPath to backupPath. Throws DbError.
-    static void backup(const QString& bookPath, const QString& backupPath);
+    static void backup(const QString& bookPath, const QString& backupPath, const RecordsDone& done = {});
     // Makes a new book at bookPath from backupPath; an existing file there is refused.
     // A backup file that ends early can stop the restore without an error: the caller
     // must check that the result is online (MON$DATABASE shows no shutdown mode). Throws DbError.
-    static void restore(const QString& backupPath, const QString& bookPath);
+    static void restore(const QString& backupPath, const QString& bookPath, const RecordsDone& done = {});
 
     // Turns forced writes on for the book at bookPath (no one may have it open): a book
     // filled with them off, which is many times faster, is then as safe as any other.

@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <atomic>
+
 namespace kelpora {
 
 struct IBDatabase::Handle {
@@ -12,6 +14,8 @@ struct IBDatabase::Handle {
 };
 
 namespace {
+
+std::atomic<quint64> g_serials{0};
 
 fb::Ref<Firebird::IXpbBuilder> makeDpb(const IBDatabase::Params& params)
 {
@@ -69,6 +73,7 @@ void IBDatabase::open()
             provider->attachDatabase(st, file.constData(), dpb->getBufferLength(st), dpb->getBuffer(st)));
     });
     m_attachment = std::move(handle);
+    m_serial = ++g_serials;
 }
 
 void IBDatabase::close() noexcept

@@ -37,6 +37,9 @@ public:
     int dialect() const { return m_params.dialect; }
 
     bool connected() const;
+    // Changes with every new attachment, so what was prepared on an earlier one is never
+    // taken for this one's, even at the same address.
+    quint64 serial() const { return m_serial; }
     void open();
     // Ends the default transaction and detaches; never throws.
     void close() noexcept;
@@ -57,6 +60,7 @@ private:
     struct Handle;
     std::unique_ptr<Handle> m_attachment;
     IBTransaction* m_defaultTransaction = nullptr;
+    quint64 m_serial = 0;
 };
 
 } // namespace kelpora

@@ -101,7 +101,7 @@ struct SqlQuery::Impl {
 
     // The prepared statement survives close/open with the same text.
     fb::Ref<Firebird::IStatement> statement;
-    Firebird::IAttachment* preparedOn = nullptr;
+    quint64 preparedOn = 0; // the attachment's serial
 
     bool open = false;
     std::vector<ColumnInfo> columns;
@@ -117,7 +117,7 @@ struct SqlQuery::Impl {
     {
         parsed = false;
         statement.reset();
-        preparedOn = nullptr;
+        preparedOn = 0;
         bindings.clear();
     }
 
@@ -142,7 +142,7 @@ struct SqlQuery::Impl {
     {
         Firebird::ITransaction* t = tr.handle();
         Firebird::IAttachment* att = db.attachment();
-        if (statement && preparedOn == att)
+        if (statement && preparedOn == db.serial())
             return statement.get();
         statement.reset();
         const QByteArray sql = sjis::encode(parse().sql);
@@ -150,7 +150,7 @@ struct SqlQuery::Impl {
             return fb::Ref<Firebird::IStatement>(att->prepare(st, t, unsigned(sql.size()), sql.constData(),
                 unsigned(db.dialect()), Firebird::IStatement::PREPARE_PREFETCH_METADATA));
         });
-        preparedOn = att;
+        preparedOn = db.serial();
         return statement.get();
     }
 

@@ -61,9 +61,10 @@ public:
         return QFileDialog::getOpenFileName(activeWindow(), QString(), QString(), filters.join(QStringLiteral(";;")),
             nullptr, QFileDialog::DontUseNativeDialog);
     }
-    QString savePicture(const QString& suggested, const QStringList& filters) override
+    QString saveFile(const QString& suggested, const QStringList& filters) override
     {
-        return QFileDialog::getSaveFileName(activeWindow(), QString(), suggested, filters.join(QStringLiteral(";;")));
+        return QFileDialog::getSaveFileName(activeWindow(), QString(), suggested, filters.join(QStringLiteral(";;")),
+            nullptr, QFileDialog::DontUseNativeDialog);
     }
 };
 

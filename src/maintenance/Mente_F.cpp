@@ -56,7 +56,8 @@ QStringList TMenteF::deleteLines()
     return {QStringLiteral(" delete from FISH_DATA   "), QStringLiteral(" where CODENO = :parCODE ")};
 }
 
-TMenteF::TMenteF(QWidget* owner) : KelporaWindow(owner, {"MenteF", QStringLiteral("メンテナンス"), {799, 579}})
+// Book care sits in a row of its own under the controls of the list, which keep their places.
+TMenteF::TMenteF(QWidget* owner) : KelporaWindow(owner, {"MenteF", QStringLiteral("メンテナンス"), {799, 629}})
 {
     IBSQL_Data = new kelpora::SqlQuery(DM1->IBDB2, DM1->IBTr2, this);
     IBSQL_Data->setObjectName(QStringLiteral("IBSQL_Data"));
@@ -77,6 +78,7 @@ TMenteF::TMenteF(QWidget* owner) : KelporaWindow(owner, {"MenteF", QStringLitera
     Btn_D_del = kit::button(this, "Btn_D_del", QStringLiteral("削　除"), {152, 511, 96, 31});
     Btn_Data_First = kit::button(this, "Btn_Data_First", QStringLiteral("First"), {584, 511, 90, 31});
     Btn_Data_Last = kit::button(this, "Btn_Data_Last", QStringLiteral("Last"), {686, 511, 90, 31});
+    buildBookCare();
 
     using kelpora::onEvent;
     onEvent(Btn_Return, &QPushButton::clicked, this, &TMenteF::Btn_ReturnClick);

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "bookcare/Progress.h"
 #include "kit/KelporaWindow.h"
 
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -20,7 +22,8 @@ class SqlQuery;
 } // namespace kelpora
 
 // The maintenance window: every record in a grid, and the deletion of one record,
-// pictures and all, by its number.
+// pictures and all, by its number. Below them, book care: a checked backup now, a
+// restore from one of the backups beside the book, and the export to CSV.
 class TMenteF : public kelpora::KelporaWindow {
     Q_OBJECT
 public:
@@ -39,6 +42,10 @@ public:
     QPushButton* Btn_D_del = nullptr;
     QPushButton* Btn_Data_First = nullptr;
     QPushButton* Btn_Data_Last = nullptr;
+    QLabel* Label_BookCare = nullptr;
+    QPushButton* Btn_Backup = nullptr;
+    QPushButton* Btn_Restore = nullptr;
+    QPushButton* Btn_Csv = nullptr;
 
     kelpora::SqlQuery* IBSQL_Data = nullptr;
     kelpora::SqlQuery* IBSQL_D_del = nullptr;
@@ -49,6 +56,9 @@ public:
     void Btn_Data_FirstClick();
     void Btn_Data_LastClick();
     void Btn_ReturnClick();
+    void Btn_BackupClick();
+    void Btn_RestoreClick();
+    void Btn_CsvClick();
 
 protected:
     void FormShow() override;
@@ -56,6 +66,11 @@ protected:
 private:
     void buildGrid();
     std::optional<QString> describeRecord(qint32 code);
+    void buildBookCare();
+    std::optional<QString> bookFolder();
+    QString restoreQuestion(const QString& dir, const QString& backupMade, qint64 backupRecords);
+    bool runReleased(const QString& title, qint64 total,
+        const std::function<void(const kelpora::bookcare::Progress&)>& work, bool keepPosition);
 
     std::unique_ptr<kelpora::DataSource> m_dataSource;
     kelpora::ResultSetModel* m_model = nullptr;

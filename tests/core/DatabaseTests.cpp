@@ -287,3 +287,18 @@ TEST(Connection, MissingFileGivesTheClientsMessageAndTheNextStatementRetries)
     EXPECT_EQ(q.aggregateInteger(), 0);
     EXPECT_EQ(db.dm().IBDB2.databaseName(), QDir::currentPath() + QStringLiteral("/KELPORA.FDB"));
 }
+
+TEST(Connection, AQueryKeptAcrossADetachReadsTheBookAttachedAgain)
+{
+    TempDatabase db;
+    insertRecord(db.dm(), 1, QStringLiteral("館山"));
+    SqlQuery q(db.dm().IBDB2, db.dm().IBTr2);
+    openAll(q);
+    for (int round = 0; round < 3; ++round) {
+        db.dm().connection().close();
+        q.close();
+        q.open(); // prepared once, on an attachment that is gone
+        EXPECT_EQ(q.rowCount(), 1);
+        EXPECT_EQ(q.fieldText(QStringLiteral("BASYO")), QStringLiteral("館山"));
+    }
+}

@@ -80,7 +80,7 @@ TEST_F(Maintenance, OpensFromTheMainMenuOnARecordListWithItsTitlesAndWidths)
         EXPECT_EQ(&w, MenteF);
         EXPECT_EQ(d.parentWidget(), &menu);
         EXPECT_EQ(w.windowTitle(), QStringLiteral("メンテナンス"));
-        EXPECT_EQ(w.size(), QSize(799, 579));
+        EXPECT_EQ(w.size(), QSize(799, 629));
         EXPECT_EQ(w.minimumSize(), w.maximumSize());
         EXPECT_FALSE(w.windowFlags() & Qt::WindowCloseButtonHint);
         EXPECT_EQ(w.Label2->text(), QStringLiteral("メンテナンス画面"));

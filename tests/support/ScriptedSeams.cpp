@@ -25,7 +25,7 @@ QString ScriptedFileDialog::openPicture(const QStringList& filters)
     return answer;
 }
 
-QString ScriptedFileDialog::savePicture(const QString&, const QStringList& filters)
+QString ScriptedFileDialog::saveFile(const QString&, const QStringList& filters)
 {
     return openPicture(filters);
 }
