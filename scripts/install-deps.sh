@@ -5,13 +5,13 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config ccache
-  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-charts-dev qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-charts-dev qt6-translations-l10n
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
   libjpeg62-turbo-dev libnova-dev
   fonts-ipafont-gothic
   googletest libgtest-dev
   xvfb xauth xdotool imagemagick
-  desktop-file-utils
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

@@ -9,6 +9,9 @@
 # are fixed in the code (src/app/Main_F.cpp, src/browser/Fishdata_F.cpp,
 # src/tide/New_Shio_In_F.cpp, src/pictures/Photo_Big_F.cpp, src/entry/Fish_Data_IN.cpp).
 set -euo pipefail
+# xdotool matches the Japanese window titles only under a UTF-8 locale, and Qt warns
+# without one; C.UTF-8 is on every Debian system whatever the user has set.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 release="$here/build/release"
 out="$here/docs/screenshots"
