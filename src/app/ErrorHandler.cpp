@@ -1,7 +1,10 @@
 #include "app/ErrorHandler.h"
 
+#include "core/BookLocation.h"
 #include "core/Error.h"
 #include "core/Seams.h"
+
+#include <QDir>
 
 namespace kelpora {
 
@@ -25,6 +28,9 @@ QString explained(const DbError& e)
     case DbError::Cause::BookInUse:
         sentence
             = QStringLiteral("KELPORA.FDB は別の KELPORA で開かれています。そちらを閉じてからもう一度お試しください。");
+        break;
+    case DbError::Cause::ServerUnreachable:
+        sentence = BookLocation::unreachableMessage(BookLocation::databaseName(QDir::currentPath()));
         break;
     }
     return sentence + u'\n' + e.text();

@@ -1,5 +1,6 @@
 #include "core/DM_1.h"
 
+#include "core/BookLocation.h"
 #include "core/Error.h"
 #include "core/Seams.h"
 #include "core/SqlQuery.h"
@@ -11,7 +12,13 @@ TDM1* DM1 = nullptr;
 TDM1::TDM1() : IBDB2(connectionParams()), IBTr2(IBDB2)
 {
     IBDB2.setDefaultTransaction(&IBTr2);
-    IBDB2.setBeforeConnect([](kelpora::IBDatabase& db) { db.setDatabaseName(databasePath()); });
+    IBDB2.setBeforeConnect([this](kelpora::IBDatabase& db) {
+        db.setDatabaseName(databasePath());
+        // Several computers on one server book: each statement must see what the others
+        // committed, as the browser's reopening of its statement promises. A book of this
+        // computer alone keeps the server's default snapshot.
+        IBTr2.setReadCommitted(kelpora::BookLocation::isServerBook(db.databaseName()));
+    });
 }
 
 TDM1::~TDM1()
@@ -21,7 +28,7 @@ TDM1::~TDM1()
 
 QString TDM1::databasePath()
 {
-    return QDir::currentPath() + u'/' + QLatin1String(kFileName);
+    return kelpora::BookLocation::databaseName(QDir::currentPath());
 }
 
 kelpora::IBDatabase::Params TDM1::connectionParams()
@@ -35,15 +42,29 @@ bool TDM1::guardedWrite(kelpora::SqlQuery& query, const QString& failureMessage)
         query.execute();
         IBTr2.commitRetaining();
         return true;
+    } catch (const kelpora::DbError& e) {
+        // The typing is still in the window, so the user only needs to know what to fix.
+        const QString message = e.cause() == kelpora::DbError::Cause::ServerUnreachable
+            ? failureMessage + u'\n' + kelpora::BookLocation::unreachableMessage(IBDB2.databaseName())
+            : failureMessage;
+        failed(message);
+        return false;
     } catch (...) {
         // Whatever failed (the database, a picture too large for memory, anything), the
         // user gets the writer's own message and nothing half-done stays pending.
-        kelpora::seams::messageBoxes().inform(failureMessage);
-        try {
-            IBTr2.rollbackRetaining();
-        } catch (...) {
-            // The connection itself is gone; the next statement reconnects.
-        }
+        failed(failureMessage);
         return false;
+    }
+}
+
+void TDM1::failed(const QString& message)
+{
+    kelpora::seams::messageBoxes().inform(message);
+    try {
+        // The attachment of a server that went away is let go of here, not tried again.
+        if (IBDB2.connected())
+            IBTr2.rollbackRetaining();
+    } catch (...) {
+        // The connection itself is gone; the next statement reconnects.
     }
 }

@@ -20,7 +20,8 @@ public:
     TDM1(const TDM1&) = delete;
     TDM1& operator=(const TDM1&) = delete;
 
-    // Computed just before every connect, so the current directory at that moment counts.
+    // Computed just before every connect, so the current directory at that moment counts;
+    // KELPORA_DATABASE, when set, names the book instead.
     static QString databasePath();
     static kelpora::IBDatabase::Params connectionParams();
 
@@ -30,6 +31,9 @@ public:
 
     kelpora::IBDatabase IBDB2;
     kelpora::IBTransaction IBTr2;
+
+private:
+    void failed(const QString& message);
 };
 
 extern TDM1* DM1;

@@ -36,7 +36,12 @@ public:
     QString databaseName() const;
     int dialect() const { return m_params.dialect; }
 
+    // False also once a call found the way to this book's server gone: the next
+    // statement lets go of the dead attachment and attaches again.
     bool connected() const;
+    // Changes with every new attachment, so what was prepared on an earlier one is never
+    // taken for this one's, even at the same address.
+    quint64 serial() const { return m_serial; }
     void open();
     // Ends the default transaction and detaches; never throws.
     void close() noexcept;
@@ -51,12 +56,15 @@ public:
     static void createDatabase(const QString& path, const Params& params, bool forcedWrites);
 
 private:
+    bool lost() const;
+
     Params m_params;
     QString m_name;
     std::function<void(IBDatabase&)> m_beforeConnect;
     struct Handle;
     std::unique_ptr<Handle> m_attachment;
     IBTransaction* m_defaultTransaction = nullptr;
+    quint64 m_serial = 0;
 };
 
 } // namespace kelpora

@@ -50,7 +50,7 @@ struct SqlQuery::Impl {
 
     // The prepared statement survives close/open with the same text.
     fb::Ref<Firebird::IStatement> statement;
-    Firebird::IAttachment* preparedOn = nullptr;
+    quint64 preparedOn = 0; // the attachment's serial
 
     bool open = false;
     std::vector<ColumnInfo> columns;
@@ -66,7 +66,7 @@ struct SqlQuery::Impl {
     {
         parsed = false;
         statement.reset();
-        preparedOn = nullptr;
+        preparedOn = 0;
         bindings.clear();
     }
 
@@ -91,7 +91,7 @@ struct SqlQuery::Impl {
     {
         Firebird::ITransaction* t = tr.handle();
         Firebird::IAttachment* att = db.attachment();
-        if (statement && preparedOn == att)
+        if (statement && preparedOn == db.serial())
             return statement.get();
         statement.reset();
         const QByteArray sql = sjis::encode(parse().sql);
@@ -99,7 +99,7 @@ struct SqlQuery::Impl {
             return fb::Ref<Firebird::IStatement>(att->prepare(st, t, unsigned(sql.size()), sql.constData(),
                 unsigned(db.dialect()), Firebird::IStatement::PREPARE_PREFETCH_METADATA));
         });
-        preparedOn = att;
+        preparedOn = db.serial();
         return statement.get();
     }
 
@@ -442,6 +442,9 @@ void SqlQuery::open()
     Firebird::IStatement* stmt = d->prepare();
     auto [inMeta, inBuffer] = d->inputMessage(stmt);
     Firebird::ITransaction* t = d->tr.handle();
+    // Others' commits show in this read, so what earlier reads gave may be out of date.
+    if (d->tr.readCommitted())
+        IBTransaction::noteChange();
     fb::call([&](ThrowStatusWrapper* st) {
         fb::Ref<IMessageMetadata> outMeta(stmt->getOutputMetadata(st));
         d->describeColumns(outMeta.get());
