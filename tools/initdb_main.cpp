@@ -1,6 +1,7 @@
 #include "bookcare/CatchDatabase.h"
 #include "bookcare/DemoData.h"
 
+#include "core/BookLocation.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 
@@ -67,7 +68,7 @@ int main(int argc, char** argv)
     if (args.size() > 1 || (args.size() == 1 && args[0].startsWith(u'-')))
         return usage();
     const QString dir = args.isEmpty() ? QDir::currentPath() : args[0];
-    const QString path = QDir(dir).absoluteFilePath(QLatin1String(TDM1::kFileName));
+    const QString path = kelpora::BookLocation::databaseName(dir);
     QElapsedTimer timer;
     timer.start();
     try {

@@ -8,6 +8,7 @@
 #include "bookcare/FileSync.h"
 #include "core/FirebirdService.h"
 
+#include "core/BookLocation.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 
@@ -44,7 +45,7 @@ BookComparison checkAgainstBook(BookConnection& book, const QString& backup, con
 
 BookBackup::Result BookBackup::run(const QString& dir, const Options& options)
 {
-    const QString bookPath = QDir(dir).absoluteFilePath(QLatin1String(TDM1::kFileName));
+    const QString bookPath = BookLocation::databaseName(dir);
     BookConnection book(bookPath);
     const QByteArray stamp = changeStamp(book);
 

@@ -2,6 +2,7 @@
 
 #include "bookcare/BookInUseError.h"
 
+#include "core/BookLocation.h"
 #include "core/CatchRecord.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
@@ -13,9 +14,12 @@
 namespace kelpora::bookcare {
 
 BookConnection::BookConnection(const QString& path)
-    : m_path(QFileInfo(path).absoluteFilePath()), m_db(TDM1::connectionParams()), m_tr(m_db)
+    : m_path(BookLocation::isServerBook(path) ? path : QFileInfo(path).absoluteFilePath())
+    , m_db(TDM1::connectionParams())
+    , m_tr(m_db)
 {
-    if (!QFileInfo(m_path).isFile())
+    // A server's files are not this computer's to look at; the server says what is missing.
+    if (!BookLocation::isServerBook(m_path) && !QFileInfo(m_path).isFile())
         throw Error(QStringLiteral("釣果記録 %1 がありません。").arg(QDir::toNativeSeparators(m_path)));
     m_db.setDatabaseName(m_path);
     m_db.setDefaultTransaction(&m_tr);

@@ -5,6 +5,7 @@
 #include "bookcare/RecordCursor.h"
 
 #include "core/CatchRecord.h"
+#include "core/BookLocation.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 #include "core/SjisCodec.h"
@@ -152,7 +153,7 @@ CsvExport::Result CsvExport::run(const QString& dir, const QString& csvPath)
         if (QFileInfo::exists(path))
             throw Error(QStringLiteral("%1 は既に存在します。上書きはしません。").arg(QDir::toNativeSeparators(path)));
 
-    BookConnection book(QDir(dir).absoluteFilePath(QLatin1String(TDM1::kFileName)));
+    BookConnection book(BookLocation::databaseName(dir));
     RecordCursor cursor(book.attachment(), book.transaction());
     Result result;
     Exporter out(csv, result);

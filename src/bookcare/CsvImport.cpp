@@ -6,6 +6,7 @@
 #include "core/FirebirdService.h"
 
 #include "core/CatchRecord.h"
+#include "core/BookLocation.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 #include "core/SjisCodec.h"
@@ -239,10 +240,13 @@ qint64 fill(const QString& path, const QByteArray& csv, const QDir& csvDir, int&
 
 CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
 {
-    const QDir dir(QFileInfo(dirPath).absoluteFilePath());
     Result result;
-    result.book = dir.absoluteFilePath(QLatin1String(TDM1::kFileName));
-    if (QFileInfo::exists(result.book))
+    result.book = BookLocation::databaseName(QFileInfo(dirPath).absoluteFilePath());
+    const bool onServer = BookLocation::isServerBook(result.book);
+    // Built beside the book, so the finished file moves in by a rename; a server book is
+    // built where the tool runs and handed to the server, which refuses to overwrite one.
+    const QDir dir(onServer ? QFileInfo(dirPath).absoluteFilePath() : QFileInfo(result.book).absolutePath());
+    if (!onServer && QFileInfo::exists(result.book))
         throw Error(
             QStringLiteral("%1 は既に存在します。上書きはしません。").arg(QDir::toNativeSeparators(result.book)));
     QFile file(csvPath);
@@ -266,6 +270,12 @@ CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
         createCatchDatabase(building, false);
         result.records = fill(building, csv, csvDir, result.pictures);
         FirebirdService::setForcedWrites(building);
+        if (onServer) {
+            const QString backup = scratch.filePath(QStringLiteral("KELPORA.fbk"));
+            FirebirdService::backup(building, backup);
+            FirebirdService::restore(backup, result.book);
+            return result;
+        }
         syncFile(building);
         if (!QFile::rename(building, result.book))
             throw Error(QStringLiteral("%1 を置けません（既に存在するか、書き込めません）。")

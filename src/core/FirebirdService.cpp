@@ -1,6 +1,8 @@
 #include "core/FirebirdService.h"
 
+#include "core/BookLocation.h"
 #include "core/DM_1.h"
+#include "core/Error.h"
 #include "core/FbClient.h"
 
 #include <QFile>
@@ -63,7 +65,7 @@ private:
     int m_out = -1;
 };
 
-fb::Ref<Firebird::IService> attachServiceManager(ThrowStatusWrapper* st)
+fb::Ref<Firebird::IService> attachServiceManager(ThrowStatusWrapper* st, const QString& book)
 {
     const IBDatabase::Params params = TDM1::connectionParams();
     fb::Ref<IXpbBuilder> spb(fb::util()->getXpbBuilder(st, IXpbBuilder::SPB_ATTACH, nullptr, 0));
@@ -71,7 +73,8 @@ fb::Ref<Firebird::IService> attachServiceManager(ThrowStatusWrapper* st)
     spb->insertString(st, isc_spb_password, params.password.toUtf8().constData());
     fb::Ref<Firebird::IProvider> provider(fb::master()->getDispatcher());
     return fb::Ref<Firebird::IService>(
-        provider->attachServiceManager(st, "service_mgr", spb->getBufferLength(st), spb->getBuffer(st)));
+        provider->attachServiceManager(st, QFile::encodeName(BookLocation::serviceManager(book)).constData(),
+            spb->getBufferLength(st), spb->getBuffer(st)));
 }
 
 // Reads one answer of the service: its lines go to out. True while the service runs.
@@ -101,35 +104,167 @@ bool takeLines(const unsigned char* p, const unsigned char* end, QStringList& ou
     return running;
 }
 
-// Starts the action in spb and follows its report to the end. The service passes a
-// failure on as the error of the query that would have read the next line.
-void run(const std::function<void(ThrowStatusWrapper*, IXpbBuilder*)>& build)
+using Follow = std::function<void(ThrowStatusWrapper*, Firebird::IService*)>;
+
+// Reads the service's report lines to the end.
+void followLines(ThrowStatusWrapper* st, Firebird::IService* service)
+{
+    const unsigned char items[] = {isc_info_svc_line};
+    std::vector<unsigned char> answer(16384);
+    do {
+        std::fill(answer.begin(), answer.end(), isc_info_end);
+        service->query(st, 0, nullptr, sizeof items, items, unsigned(answer.size()), answer.data());
+    } while (takeLines(answer.data(), answer.data() + answer.size(), t_output));
+}
+
+// Starts the action in spb on the service manager that serves book and follows it to the
+// end. The service passes a failure on as the error of the query that would have read
+// the next answer.
+void run(const QString& book, const std::function<void(ThrowStatusWrapper*, IXpbBuilder*)>& build,
+    const Follow& follow = followLines)
 {
     t_output.clear();
     const QuietConsole quiet;
     fb::call([&](ThrowStatusWrapper* st) {
-        fb::Ref<Firebird::IService> service = attachServiceManager(st);
+        fb::Ref<Firebird::IService> service = attachServiceManager(st, book);
         fb::Ref<IXpbBuilder> spb(fb::util()->getXpbBuilder(st, IXpbBuilder::SPB_START, nullptr, 0));
         build(st, spb.get());
         service->start(st, spb->getBufferLength(st), spb->getBuffer(st));
-        const unsigned char items[] = {isc_info_svc_line};
-        std::vector<unsigned char> answer(16384);
-        do {
-            std::fill(answer.begin(), answer.end(), isc_info_end);
-            service->query(st, 0, nullptr, sizeof items, items, unsigned(answer.size()), answer.data());
-        } while (takeLines(answer.data(), answer.data() + answer.size(), t_output));
+        follow(st, service.get());
         service->detach(st);
         (void)service.release(); // detach() released it
     });
 }
 
+quint32 littleEndian(const unsigned char* p, int bytes)
+{
+    quint32 value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = (value << 8) | p[i];
+    return value;
+}
+
+// The server writes the backup to its standard output, which the service hands over here
+// piece by piece: the file lands on this computer, not on the server.
+void receiveBackup(ThrowStatusWrapper* st, Firebird::IService* service, QFile& out)
+{
+    const unsigned char items[] = {isc_info_svc_to_eof};
+    std::vector<unsigned char> answer(64 * 1024);
+    for (;;) {
+        std::fill(answer.begin(), answer.end(), isc_info_end);
+        service->query(st, 0, nullptr, sizeof items, items, unsigned(answer.size()), answer.data());
+        const unsigned char* p = answer.data();
+        if (*p++ != isc_info_svc_to_eof)
+            throw DbError(QStringLiteral("サーバーのバックアップの応答が読めません"));
+        const quint32 length = littleEndian(p, 2);
+        p += 2;
+        if (length > answer.size() - 3)
+            throw DbError(QStringLiteral("サーバーのバックアップの応答が読めません"));
+        if (out.write(reinterpret_cast<const char*>(p), qint64(length)) != qint64(length))
+            throw Error(QStringLiteral("バックアップを %1 に書けません: %2").arg(out.fileName(), out.errorString()));
+        p += length;
+        const bool more = *p == isc_info_truncated || *p == isc_info_data_not_ready;
+        if (length == 0 && !more)
+            return;
+    }
+}
+
+// The server reads the backup from its standard input: each answer says how many bytes it
+// takes next, and the next query sends no more than that.
+void sendBackup(ThrowStatusWrapper* st, Firebird::IService* service, QFile& in)
+{
+    const unsigned char items[] = {isc_info_svc_stdin, isc_info_svc_line};
+    std::vector<unsigned char> answer(16384);
+    std::vector<unsigned char> send;
+    for (;;) {
+        std::fill(answer.begin(), answer.end(), isc_info_end);
+        service->query(st, unsigned(send.size()), send.empty() ? nullptr : send.data(), sizeof items, items,
+            unsigned(answer.size()), answer.data());
+        send.clear();
+        quint32 wanted = 0;
+        bool busy = false;
+        const unsigned char* p = answer.data();
+        const unsigned char* end = p + answer.size();
+        while (p < end && *p != isc_info_end) {
+            const unsigned char item = *p++;
+            if (item == isc_info_svc_stdin && end - p >= 4) {
+                wanted = littleEndian(p, 4);
+                p += 4;
+            } else if (item == isc_info_svc_line && end - p >= 2) {
+                const quint32 length = littleEndian(p, 2);
+                p += 2 + length;
+                busy = busy || length > 0;
+            } else if (item == isc_info_truncated || item == isc_info_data_not_ready || item == isc_info_svc_timeout) {
+                busy = true;
+            } else {
+                break;
+            }
+        }
+        if (wanted > 0) {
+            // One line item carries at most what its two length bytes can say.
+            const QByteArray chunk = in.read(qMin<qint64>(wanted, 32 * 1024));
+            send.push_back(isc_info_svc_line);
+            send.push_back(static_cast<unsigned char>(chunk.size() & 0xff));
+            send.push_back(static_cast<unsigned char>((chunk.size() >> 8) & 0xff));
+            send.insert(send.end(), chunk.cbegin(), chunk.cend());
+        } else if (!busy) {
+            return;
+        }
+    }
+}
+
+void backupFromServer(const QString& bookPath, const QString& backupPath)
+{
+    QFile out(backupPath);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw Error(QStringLiteral("バックアップを %1 に書けません: %2").arg(backupPath, out.errorString()));
+    const QByteArray book = QFile::encodeName(BookLocation::serverPath(bookPath));
+    run(
+        bookPath,
+        [&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
+            spb->insertTag(st, isc_action_svc_backup);
+            spb->insertString(st, isc_spb_dbname, book.constData());
+            spb->insertString(st, isc_spb_bkp_file, "stdout");
+        },
+        [&](ThrowStatusWrapper* st, Firebird::IService* service) { receiveBackup(st, service, out); });
+    if (!out.flush())
+        throw Error(QStringLiteral("バックアップを %1 に書けません: %2").arg(backupPath, out.errorString()));
+}
+
+void restoreToServer(const QString& backupPath, const QString& bookPath, bool replace)
+{
+    QFile in(backupPath);
+    if (!in.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("バックアップ %1 を読めません: %2").arg(backupPath, in.errorString()));
+    const QByteArray book = QFile::encodeName(BookLocation::serverPath(bookPath));
+    run(
+        bookPath,
+        [&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
+            spb->insertTag(st, isc_action_svc_restore);
+            spb->insertString(st, isc_spb_bkp_file, "stdin");
+            spb->insertString(st, isc_spb_dbname, book.constData());
+            spb->insertInt(st, isc_spb_options, replace ? isc_spb_res_replace : isc_spb_res_create);
+            spb->insertTag(st, isc_spb_verbose);
+        },
+        [&](ThrowStatusWrapper* st, Firebird::IService* service) { sendBackup(st, service, in); });
+}
+
 } // namespace
+
+void FirebirdService::replaceOnServer(const QString& backupPath, const QString& bookPath)
+{
+    restoreToServer(backupPath, bookPath, true);
+}
 
 void FirebirdService::backup(const QString& bookPath, const QString& backupPath)
 {
+    if (BookLocation::isServerBook(bookPath)) {
+        backupFromServer(bookPath, backupPath);
+        return;
+    }
     const QByteArray book = QFile::encodeName(bookPath);
     const QByteArray file = QFile::encodeName(backupPath);
-    run([&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
+    run(bookPath, [&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
         spb->insertTag(st, isc_action_svc_backup);
         spb->insertString(st, isc_spb_dbname, book.constData());
         spb->insertString(st, isc_spb_bkp_file, file.constData());
@@ -139,9 +274,13 @@ void FirebirdService::backup(const QString& bookPath, const QString& backupPath)
 
 void FirebirdService::restore(const QString& backupPath, const QString& bookPath)
 {
+    if (BookLocation::isServerBook(bookPath)) {
+        restoreToServer(backupPath, bookPath, false);
+        return;
+    }
     const QByteArray book = QFile::encodeName(bookPath);
     const QByteArray file = QFile::encodeName(backupPath);
-    run([&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
+    run(bookPath, [&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
         spb->insertTag(st, isc_action_svc_restore);
         spb->insertString(st, isc_spb_bkp_file, file.constData());
         spb->insertString(st, isc_spb_dbname, book.constData());
@@ -153,8 +292,8 @@ void FirebirdService::restore(const QString& backupPath, const QString& bookPath
 
 void FirebirdService::setForcedWrites(const QString& bookPath)
 {
-    const QByteArray book = QFile::encodeName(bookPath);
-    run([&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
+    const QByteArray book = QFile::encodeName(BookLocation::serverPath(bookPath));
+    run(bookPath, [&](ThrowStatusWrapper* st, IXpbBuilder* spb) {
         spb->insertTag(st, isc_action_svc_properties);
         spb->insertString(st, isc_spb_dbname, book.constData());
         const unsigned char sync = isc_spb_prp_wm_sync;
