@@ -149,23 +149,33 @@ quint32 littleEndian(const unsigned char* p, int bytes)
 void receiveBackup(ThrowStatusWrapper* st, Firebird::IService* service, QFile& out)
 {
     const unsigned char items[] = {isc_info_svc_to_eof};
-    std::vector<unsigned char> answer(64 * 1024);
-    for (;;) {
+    std::vector<unsigned char> answer(32 * 1024);
+    for (bool more = true; more;) {
         std::fill(answer.begin(), answer.end(), isc_info_end);
         service->query(st, 0, nullptr, sizeof items, items, unsigned(answer.size()), answer.data());
+        more = false;
         const unsigned char* p = answer.data();
-        if (*p++ != isc_info_svc_to_eof)
-            throw DbError(QStringLiteral("サーバーのバックアップの応答が読めません"));
-        const quint32 length = littleEndian(p, 2);
-        p += 2;
-        if (length > answer.size() - 3)
-            throw DbError(QStringLiteral("サーバーのバックアップの応答が読めません"));
-        if (out.write(reinterpret_cast<const char*>(p), qint64(length)) != qint64(length))
-            throw Error(QStringLiteral("バックアップを %1 に書けません: %2").arg(out.fileName(), out.errorString()));
-        p += length;
-        const bool more = *p == isc_info_truncated || *p == isc_info_data_not_ready;
-        if (length == 0 && !more)
-            return;
+        const unsigned char* end = p + answer.size();
+        while (p < end && *p != isc_info_end) {
+            const unsigned char item = *p++;
+            if (item == isc_info_svc_to_eof && end - p >= 2) {
+                const quint32 length = littleEndian(p, 2);
+                p += 2;
+                if (length > quint32(end - p))
+                    throw DbError(QStringLiteral("サーバーから届いたバックアップが途中で切れています"));
+                if (out.write(reinterpret_cast<const char*>(p), qint64(length)) != qint64(length))
+                    throw Error(
+                        QStringLiteral("バックアップを %1 に書けません: %2").arg(out.fileName(), out.errorString()));
+                p += length;
+                more = more || length > 0;
+            } else if (item == isc_info_truncated || item == isc_info_data_not_ready || item == isc_info_svc_timeout) {
+                // Nothing follows in this answer; the next query brings the rest.
+                more = true;
+                break;
+            } else {
+                throw DbError(QStringLiteral("サーバーのバックアップの応答が読めません（%1）").arg(item));
+            }
+        }
     }
 }
 
