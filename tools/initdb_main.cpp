@@ -25,7 +25,8 @@ int usage()
         "usage: kelpora-initdb [--demo N] [DIR]\n"
         "  Creates DIR/KELPORA.FDB (DIR defaults to the current directory).\n"
         "  --demo N  fills the new file with N made-up catch records (1..%d).\n"
-        "  An existing file is never touched.\n",
+        "  An existing file is never touched.\n"
+        "  With KELPORA_DATABASE set, the book it names is created instead.\n",
         kMostDemoRecords);
     return 2;
 }

@@ -15,7 +15,9 @@ int usage()
         "usage: kelpora-restore BACKUP.fbk [DIR]\n"
         "  Restores the backup into DIR/KELPORA.FDB (DIR defaults to the current directory).\n"
         "  A book already there is not overwritten: it is renamed to\n"
-        "  KELPORA-replaced-yyyymmdd-hhmmss.FDB beside it first.\n");
+        "  KELPORA-replaced-yyyymmdd-hhmmss.FDB beside it first.\n"
+        "  With KELPORA_DATABASE naming a server book, the server restores the backup\n"
+        "  sent from here, after saving its book as DIR/KELPORA-replaced-*.fbk.\n");
     return 2;
 }
 
