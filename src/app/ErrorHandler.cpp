@@ -12,12 +12,16 @@ namespace {
 
 QString explained(const DbError& e)
 {
+    const QString book = BookLocation::databaseName(QDir::currentPath());
     QString sentence;
     switch (e.cause()) {
     case DbError::Cause::Other:
         return e.text();
     case DbError::Cause::NoBook:
-        sentence = QStringLiteral("このフォルダーに釣果記録のデータベース (KELPORA.FDB) がありません。");
+        sentence = BookLocation::isServerBook(book)
+            ? QStringLiteral("サーバー %1 に釣果記録のデータベース %2 がありません。")
+                  .arg(BookLocation::serverHost(book), BookLocation::serverPath(book))
+            : QStringLiteral("このフォルダーに釣果記録のデータベース (KELPORA.FDB) がありません。");
         break;
     case DbError::Cause::NotABook:
         sentence = QStringLiteral("KELPORA.FDB は釣果記録のデータベースではないか、壊れています。");
@@ -30,7 +34,7 @@ QString explained(const DbError& e)
             = QStringLiteral("KELPORA.FDB は別の KELPORA で開かれています。そちらを閉じてからもう一度お試しください。");
         break;
     case DbError::Cause::ServerUnreachable:
-        sentence = BookLocation::unreachableMessage(BookLocation::databaseName(QDir::currentPath()));
+        sentence = BookLocation::unreachableMessage(book);
         break;
     }
     return sentence + u'\n' + e.text();

@@ -9,7 +9,9 @@ class BookRestore {
 public:
     struct Result {
         QString book; // DIR/KELPORA.FDB, now the restored book
-        QString replaced; // where the book that was there went; empty when there was none
+        // Where the book that was there went (for a server book, a backup of it made where
+        // the tool runs); empty when there was none.
+        QString replaced;
         qint64 records = 0;
         bool checked = false; // compared with the check record made with the backup
     };
@@ -18,7 +20,8 @@ public:
     // and is checked there (online, the catch table whole, and against the backup's check
     // record when one lies beside it); only then is an existing book renamed to
     // KELPORA-replaced-yyyymmdd-hhmmss.FDB and the restored one put in its place. On any
-    // failure the folder is left as it was. Throws BookInUseError or Error.
+    // failure the folder is left as it was. A book named by KELPORA_DATABASE is restored
+    // in its own place; on a server, by the server itself. Throws BookInUseError or Error.
     static Result run(const QString& backup, const QString& dir);
 };
 

@@ -65,8 +65,6 @@ TEST_F(ServerBook, TwoComputersSeeEachOthersRecordsWhenTheyReadAgain)
 {
     TDM1 desk;
     TDM1 laptop;
-    EXPECT_EQ(desk.IBDB2.attachment() != nullptr, true);
-    EXPECT_EQ(desk.IBDB2.databaseName(), server->bookName());
 
     SqlQuery browser(laptop.IBDB2, laptop.IBTr2);
     browser.addSql(QStringLiteral("select *  from FISH_DATA  order by CODENO  "));
@@ -81,6 +79,8 @@ TEST_F(ServerBook, TwoComputersSeeEachOthersRecordsWhenTheyReadAgain)
 
     insertMinimal(laptop, 2, QStringLiteral("富津"));
     EXPECT_EQ(rows(desk), 2);
+    EXPECT_EQ(desk.IBDB2.databaseName(), server->bookName());
+    EXPECT_TRUE(desk.IBTr2.readCommitted());
     EXPECT_TRUE(seams.messages.informed.isEmpty()) << qPrintable(seams.messages.informed.join(u'\n'));
 }
 
