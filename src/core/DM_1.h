@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/BookLocation.h"
 #include "core/IBDatabase.h"
 #include "core/IBTransaction.h"
 
@@ -13,7 +14,7 @@ class SqlQuery;
 // window's query objects refer to IBDB2 and IBTr2.
 class TDM1 {
 public:
-    static constexpr const char* kFileName = "KELPORA.FDB";
+    static constexpr const char* kFileName = kelpora::BookLocation::kFileName;
 
     TDM1();
     ~TDM1();
