@@ -15,8 +15,10 @@ TDM1::TDM1() : IBDB2(connectionParams()), IBTr2(IBDB2)
     IBDB2.setBeforeConnect([this](kelpora::IBDatabase& db) {
         db.setDatabaseName(databasePath());
         // Several computers on one server book: each statement must see what the others
-        // committed, as the browser's reopening of its statement promises. A book of this
-        // computer alone keeps the server's default snapshot.
+        // committed, as the browser's reopening of its statement promises. Read committed
+        // gives that without touching the one transaction; a fresh snapshot at each
+        // reopening would have to end it, and every window's open result set with it. A
+        // book of this computer alone keeps the server's default snapshot.
         IBTr2.setReadCommitted(kelpora::BookLocation::isServerBook(db.databaseName()));
     });
 }

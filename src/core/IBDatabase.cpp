@@ -85,7 +85,6 @@ void IBDatabase::open()
     const QByteArray file = QFile::encodeName(m_name);
     auto handle = std::make_unique<Handle>();
     handle->remote = remote;
-    // Taken before attaching: a failure while attaching must not count against it.
     handle->lostAt = fb::lostConnections();
     handle->ref = fb::call([&](Firebird::ThrowStatusWrapper* st) {
         fb::Ref<Firebird::IProvider> provider(fb::master()->getDispatcher());
