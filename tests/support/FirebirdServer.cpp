@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -45,6 +46,8 @@ QString FirebirdServer::unavailable()
         return QStringLiteral("%1 is missing (Debian package firebird3.0-server)").arg(QLatin1String(kBinary));
     if (!QFileInfo(kPackageSecurity).isReadable())
         return QStringLiteral("%1 is not readable").arg(kPackageSecurity);
+    if (QStandardPaths::findExecutable(QStringLiteral("isql-fb")).isEmpty())
+        return QStringLiteral("isql-fb is missing (Debian package firebird3.0-utils)");
     return {};
 }
 
