@@ -1,7 +1,6 @@
 #include "BareFetch.h"
 #include "Measure.h"
 
-#include "core/DM_1.h"
 #include "core/FbClient.h"
 
 #include <QElapsedTimer>
@@ -90,10 +89,9 @@ private:
 
 } // namespace
 
-BareConnection::BareConnection(const QString& path) : m_db(TDM1::connectionParams())
+BareConnection::BareConnection(const QString& path) : m_book(path)
 {
-    m_db.setDatabaseName(path);
-    m_db.open();
+    m_book.open();
 }
 
 BareConnection::~BareConnection() = default;
@@ -101,9 +99,9 @@ BareConnection::~BareConnection() = default;
 size_t BareConnection::messageLength()
 {
     return fb::call([&](Firebird::ThrowStatusWrapper* st) {
-        fb::Ref<Firebird::ITransaction> tr(m_db.attachment()->startTransaction(st, 0, nullptr));
+        fb::Ref<Firebird::ITransaction> tr(m_book.db().attachment()->startTransaction(st, 0, nullptr));
         const fb::Ref<Firebird::IStatement> stmt(
-            m_db.attachment()->prepare(st, tr.get(), 0, kSql, 1, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+            m_book.db().attachment()->prepare(st, tr.get(), 0, kSql, 1, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
         const fb::Ref<Firebird::IMessageMetadata> meta(stmt->getOutputMetadata(st));
         const size_t length = meta->getMessageLength(st);
         tr->commit(st);
@@ -115,9 +113,9 @@ size_t BareConnection::messageLength()
 int BareConnection::fetchAll(const std::function<unsigned char*(int row)>& place)
 {
     return fb::call([&](Firebird::ThrowStatusWrapper* st) {
-        fb::Ref<Firebird::ITransaction> tr(m_db.attachment()->startTransaction(st, 0, nullptr));
+        fb::Ref<Firebird::ITransaction> tr(m_book.db().attachment()->startTransaction(st, 0, nullptr));
         const fb::Ref<Firebird::IStatement> stmt(
-            m_db.attachment()->prepare(st, tr.get(), 0, kSql, 1, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+            m_book.db().attachment()->prepare(st, tr.get(), 0, kSql, 1, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
         const fb::Ref<Firebird::IMessageMetadata> meta(stmt->getOutputMetadata(st));
         std::vector<unsigned char> one(meta->getMessageLength(st));
         fb::Ref<Firebird::IResultSet> cursor(stmt->openCursor(st, tr.get(), nullptr, nullptr, meta.get(), 0));

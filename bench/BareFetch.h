@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/IBDatabase.h"
+#include "core/Connection.h"
 
 #include <QString>
 
@@ -26,7 +26,7 @@ public:
     size_t messageLength();
 
 private:
-    IBDatabase m_db;
+    Connection m_book;
 };
 
 // Where the time of the browser's load-all goes beside the bare fetch: the same fetch into

@@ -5,13 +5,14 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config ccache
-  qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-charts-dev qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils firebird3.0-server
   libjpeg62-turbo-dev libnova-dev
   fonts-ipafont-gothic
   googletest libgtest-dev
   xvfb xauth xdotool imagemagick
   desktop-file-utils appstream dpkg-dev file
+  fcitx5
 )
 
 stop_and_disable_service() {

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Makes the README screenshots of the main windows -- main menu, record browser, entry
-# window, tide chart editor and photo viewer -- into docs/screenshots/. It builds the
-# release binaries if needed, makes a demo book in a temporary folder, runs the real
-# application on it under Xvfb, opens each window by clicking its button with xdotool
-# and saves each window with ImageMagick's import. Run it again when the windows change.
+# window, tide chart editor, photo viewer and each tab of the analysis -- into
+# docs/screenshots/. It builds the release binaries if needed, makes a demo book in a
+# temporary folder, runs the real application on it under Xvfb, opens each window by
+# clicking its button with xdotool and saves each window with ImageMagick's import. Run
+# it again when the windows change.
 #
 # The click positions are the centres of the buttons as the windows lay them out; they
 # are fixed in the code (src/app/Main_F.cpp, src/browser/Fishdata_F.cpp,
-# src/tide/New_Shio_In_F.cpp, src/pictures/Photo_Big_F.cpp, src/entry/Fish_Data_IN.cpp).
+# src/tide/New_Shio_In_F.cpp, src/pictures/Photo_Big_F.cpp, src/entry/Fish_Data_IN.cpp,
+# src/analysis/Bunseki_F.cpp).
 set -euo pipefail
 # xdotool matches the Japanese window titles only under a UTF-8 locale, and Qt warns
 # without one; C.UTF-8 is on every Debian system whatever the user has set.
@@ -69,6 +71,21 @@ snap() {
   say "$out/$2.png"
 }
 
+# Each tab of the analysis window, opened from the browser over all its records. The tab
+# centres are where the tab bar lays out their titles in the Japanese font.
+shoot_analysis() {
+  local analysis x name
+  click "$1" 726 466 # 分析
+  analysis="$(wait_window "釣果分析" 920 660)"
+  for tab in "31 month" "79 year" "127 tide" "198 places" "285 sizes" "361 bests"; do
+    read -r x name <<<"$tab"
+    click "$analysis" "$x" 60
+    snap "$analysis" "analysis-$name"
+  done
+  click "$analysis" 853 24 # 閉じる
+  wait_gone "$analysis"
+}
+
 shoot() {
   local book="$1" menu browser tide photo entry
   cd "$book"
@@ -97,6 +114,7 @@ shoot() {
   snap "$photo" photo-viewer
   click "$photo" 890 33 # 戻　る
   wait_gone "$photo"
+  shoot_analysis "$browser"
   click "$browser" 893 22 # 戻　る
   wait_gone "$browser"
 

@@ -1,5 +1,7 @@
 #include "app/Controls.h"
 
+#include "app/InputMethodSwitch.h"
+
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -55,8 +57,10 @@ void setFont(QWidget* widget, const Font& font)
 
 void setInputMethod(QWidget* widget, InputMethod input)
 {
-    widget->setAttribute(Qt::WA_InputMethodEnabled, input == InputMethod::On);
-    widget->setInputMethodHints(input == InputMethod::On ? Qt::ImhNone : Qt::ImhPreferNumbers | Qt::ImhLatinOnly);
+    const bool closed = input == InputMethod::Off;
+    widget->setAttribute(Qt::WA_InputMethodEnabled, !closed);
+    widget->setInputMethodHints(closed ? Qt::ImhPreferNumbers | Qt::ImhLatinOnly : Qt::ImhNone);
+    InputMethodSwitch::instance().follow(widget, input);
 }
 
 QLabel* caption(QWidget* parent, const QString& text, QRect rect, Qt::Alignment align)

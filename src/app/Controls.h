@@ -21,8 +21,9 @@ class QWidget;
 namespace kelpora::kit {
 
 // Whether the Japanese input method is switched on while the control has the focus.
-// Names and places want it; dates, times and numbers must not get it.
-enum class InputMethod { On, Off };
+// Names and places want it; dates, times and numbers must not get it; a field that
+// keeps it leaves it as the last field had it.
+enum class InputMethod { On, Off, Keep };
 
 // How the keyboard reaches a control.
 enum class Focus {

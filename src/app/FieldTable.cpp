@@ -73,6 +73,8 @@ QString storedText(const QComboBox* combo)
 void showStored(QLineEdit* edit, const QString& text)
 {
     edit->setText(text);
+    // A value longer than its field shows its beginning, as a value just opened does.
+    edit->setCursorPosition(0);
 }
 
 void showStored(QPlainTextEdit* memo, const QString& text)
@@ -88,9 +90,10 @@ void showStored(QPlainTextEdit* memo, const QString& text)
 
 void showStored(QComboBox* combo, const QString& text)
 {
-    if (combo->isEditable())
+    if (combo->isEditable()) {
         combo->setEditText(text);
-    else
+        combo->lineEdit()->setCursorPosition(0);
+    } else
         combo->setCurrentIndex(combo->findText(text));
 }
 

@@ -5,6 +5,8 @@
 
 #include <QFont>
 #include <QImageReader>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <malloc.h>
 
@@ -19,6 +21,17 @@ void keepFreedMemory()
     mallopt(M_TRIM_THRESHOLD, 512 << 20);
 }
 
+// Qt's own texts (the edit menu, the file dialog, the buttons of a message box) in
+// Japanese like the rest of KELPORA, whatever language the desktop speaks.
+void installQtJapanese(QCoreApplication* app)
+{
+    auto* translator = new QTranslator(app);
+    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator; // English it is, rather than no application
+}
+
 } // namespace
 
 KelporaApplication::KelporaApplication(int& argc, char** argv) : QApplication(argc, argv)
@@ -29,6 +42,7 @@ KelporaApplication::KelporaApplication(int& argc, char** argv) : QApplication(ar
     // Qt's reader stops at 128 MiB; pictures up to our own size limit must still open,
     // and nothing larger.
     QImageReader::setAllocationLimit(kelpora::PictureStore::ReaderAllocationLimitMb);
+    installQtJapanese(this);
 }
 
 bool KelporaApplication::notify(QObject* receiver, QEvent* event)

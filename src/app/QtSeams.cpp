@@ -23,26 +23,26 @@ QWidget* activeWindow()
     return QApplication::activeWindow();
 }
 
+// Every box carries the application's name as the user knows it.
+const QString kBoxTitle = QStringLiteral("釣果記録");
+
 class QtMessageBoxes final : public MessageBoxes {
 public:
     void inform(const QString& text) override
     {
-        QMessageBox box(
-            QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, activeWindow());
+        QMessageBox box(QMessageBox::NoIcon, kBoxTitle, text, QMessageBox::Ok, activeWindow());
         box.exec();
     }
     void error(const QString& text) override
     {
-        QMessageBox box(
-            QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok, activeWindow());
+        QMessageBox box(QMessageBox::Critical, kBoxTitle, text, QMessageBox::Ok, activeWindow());
         box.exec();
     }
     // Every question guards something that cannot be undone, so Enter or Escape
     // pressed without reading answers "いいえ".
     bool confirm(const QString& text) override
     {
-        QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
-            QMessageBox::Yes | QMessageBox::No, activeWindow());
+        QMessageBox box(QMessageBox::Question, kBoxTitle, text, QMessageBox::Yes | QMessageBox::No, activeWindow());
         box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
         box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
         box.setDefaultButton(QMessageBox::No);
@@ -55,7 +55,14 @@ class QtFileDialog final : public FileDialog {
 public:
     QString openPicture(const QStringList& filters) override
     {
-        return QFileDialog::getOpenFileName(activeWindow(), QString(), QString(), filters.join(QStringLiteral(";;")));
+        // Qt's own dialog, which speaks the application's Japanese whatever the desktop's
+        // language; a desktop's native one would follow the desktop.
+        return QFileDialog::getOpenFileName(activeWindow(), QString(), QString(), filters.join(QStringLiteral(";;")),
+            nullptr, QFileDialog::DontUseNativeDialog);
+    }
+    QString savePicture(const QString& suggested, const QStringList& filters) override
+    {
+        return QFileDialog::getSaveFileName(activeWindow(), QString(), suggested, filters.join(QStringLiteral(";;")));
     }
 };
 

@@ -5,7 +5,10 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QStyle>
 #include <QTableView>
+
+#include <algorithm>
 
 namespace kelpora::kit {
 
@@ -18,7 +21,30 @@ QTableView* recordGrid(QWidget* parent, const char* name, const QRect& rect)
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->verticalHeader()->setDefaultSectionSize(20);
+    // The record number is the row's name; a row count beside it is noise.
+    grid->verticalHeader()->hide();
     return grid;
+}
+
+void fitNumbers(QTableView* grid, int column, int minimumWidth)
+{
+    const auto fit = [grid, column, minimumWidth] {
+        const QAbstractItemModel* model = grid->model();
+        if (!model)
+            return;
+        const QFontMetrics metrics(grid->font());
+        int widest = 0;
+        for (int row = 0, rows = model->rowCount(); row < rows; ++row)
+            widest = std::max(widest, metrics.horizontalAdvance(model->index(row, column).data().toString()));
+        // A cell draws its text inside a margin on either side and a grid line.
+        const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+        grid->setColumnWidth(column, std::max(minimumWidth, widest + 2 * margin + 2));
+    };
+    fit();
+    QAbstractItemModel* model = grid->model();
+    onEvent(model, &QAbstractItemModel::modelReset, grid, fit);
+    onEvent(model, &QAbstractItemModel::layoutChanged, grid, fit);
+    onEvent(model, &QAbstractItemModel::rowsInserted, grid, fit);
 }
 
 void shareCurrentRow(QTableView* grid, SqlQuery& rows)

@@ -23,8 +23,8 @@ QString firstDifference(const RecordCursor& a, const RecordCursor& b)
 BookComparison BookComparison::compare(BookConnection& book, BookConnection& copy)
 {
     BookComparison result;
-    RecordCursor a(book.attachment(), book.transaction());
-    RecordCursor b(copy.attachment(), copy.transaction());
+    RecordCursor a(book);
+    RecordCursor b(copy);
     for (;;) {
         const bool more = a.next();
         const bool moreCopy = b.next();

@@ -4,7 +4,6 @@
 
 #include "core/BookLocation.h"
 #include "core/CatchRecord.h"
-#include "core/DM_1.h"
 #include "core/Error.h"
 #include "core/SqlQuery.h"
 
@@ -13,18 +12,24 @@
 
 namespace kelpora::bookcare {
 
+namespace {
+
+// A file of this computer by its full path; a server book as it is named.
+QString located(const QString& path)
+{
+    return BookLocation::isServerBook(path) ? path : QFileInfo(path).absoluteFilePath();
+}
+
+} // namespace
+
 BookConnection::BookConnection(const QString& path)
-    : m_path(BookLocation::isServerBook(path) ? path : QFileInfo(path).absoluteFilePath())
-    , m_db(TDM1::connectionParams())
-    , m_tr(m_db)
+    : Connection(located(path)), m_path(located(path))
 {
     // A server's files are not this computer's to look at; the server says what is missing.
     if (!BookLocation::isServerBook(m_path) && !QFileInfo(m_path).isFile())
         throw Error(QStringLiteral("釣果記録 %1 がありません。").arg(QDir::toNativeSeparators(m_path)));
-    m_db.setDatabaseName(m_path);
-    m_db.setDefaultTransaction(&m_tr);
     try {
-        m_db.open();
+        open();
     } catch (const DbError& e) {
         if (e.cause() == DbError::Cause::BookInUse)
             throw BookInUseError(inUseMessage(m_path));
@@ -32,19 +37,9 @@ BookConnection::BookConnection(const QString& path)
     }
 }
 
-BookConnection::~BookConnection()
-{
-    close();
-}
-
-void BookConnection::close() noexcept
-{
-    m_db.close();
-}
-
 bool BookConnection::isOnline()
 {
-    SqlQuery q(m_db, m_tr);
+    SqlQuery q(*this);
     q.addSql(QStringLiteral("select MON$SHUTDOWN_MODE from MON$DATABASE"));
     q.open();
     return q.aggregateInteger() == 0;
@@ -52,7 +47,7 @@ bool BookConnection::isOnline()
 
 void BookConnection::requireCatchTable()
 {
-    SqlQuery q(m_db, m_tr);
+    SqlQuery q(*this);
     q.addSql(QStringLiteral("select trim(RDB$FIELD_NAME) as NAME from RDB$RELATION_FIELDS"
                             " where RDB$RELATION_NAME = 'FISH_DATA'"));
     q.open();

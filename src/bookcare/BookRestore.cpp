@@ -49,7 +49,7 @@ qint64 restoreAndCheck(const QString& backup, const QString& restored, const std
     // Every record and picture read once: what the application will read must be there.
     qint64 records = 0;
     try {
-        RecordCursor cursor(copy.attachment(), copy.transaction());
+        RecordCursor cursor(copy);
         while (cursor.next())
             ++records;
     } catch (const Error& e) {

@@ -154,7 +154,7 @@ CsvExport::Result CsvExport::run(const QString& dir, const QString& csvPath)
             throw Error(QStringLiteral("%1 は既に存在します。上書きはしません。").arg(QDir::toNativeSeparators(path)));
 
     BookConnection book(BookLocation::databaseName(dir));
-    RecordCursor cursor(book.attachment(), book.transaction());
+    RecordCursor cursor(book);
     Result result;
     Exporter out(csv, result);
     out.open();

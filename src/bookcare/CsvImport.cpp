@@ -7,6 +7,7 @@
 
 #include "core/CatchRecord.h"
 #include "core/BookLocation.h"
+#include "core/Connection.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 #include "core/SjisCodec.h"
@@ -205,11 +206,8 @@ qint64 fill(const QString& path, const QByteArray& csv, const QDir& csvDir, int&
     CsvReader reader(csv);
     CsvReader::Record r;
     reader.next(r); // the header
-    IBDatabase db(TDM1::connectionParams());
-    db.setDatabaseName(path);
-    IBTransaction tr(db);
-    db.setDefaultTransaction(&tr);
-    SqlQuery insert(db, tr);
+    Connection book(path);
+    SqlQuery insert(book);
     insert.addSql(record::insertAllSql());
     RecordBinder binder(&insert, csvDir);
 
@@ -226,13 +224,13 @@ qint64 fill(const QString& path, const QByteArray& csv, const QDir& csvDir, int&
             throw LineError{r.line, e.text()};
         }
         if (++records % kBatch == 0 || pending > kBatchBytes) {
-            tr.commitRetaining();
+            book.commit();
             pending = 0;
         }
     }
-    tr.commitRetaining();
+    book.commit();
     pictures = binder.pictures();
-    db.close();
+    book.close();
     return records;
 }
 

@@ -3,10 +3,8 @@
 #include "bookcare/CatchDatabase.h"
 
 #include "core/CatchRecord.h"
-#include "core/DM_1.h"
+#include "core/Connection.h"
 #include "core/Error.h"
-#include "core/IBDatabase.h"
-#include "core/IBTransaction.h"
 #include "core/SjisCodec.h"
 #include "core/SqlQuery.h"
 #include "pictures/JpegCodec.h"
@@ -1108,13 +1106,13 @@ void bindOuting(SqlQuery& q, const Outing& o)
 
 } // namespace
 
-void writeDemoRecords(IBDatabase& db, IBTransaction& tr, const DemoOptions& options)
+void writeDemoRecords(Connection& book, const DemoOptions& options)
 {
     if (options.records <= 0)
         return;
     const int every = options.picturesEvery > 0 ? options.picturesEvery : defaultPicturesEvery(options.records);
     PictureKit kit(options.seed);
-    SqlQuery q(db, tr);
+    SqlQuery q(book);
     q.addSql(record::insertAllSql());
 
     // Committed in batches rather than per record: with forced writes every commit waits
@@ -1127,7 +1125,7 @@ void writeDemoRecords(IBDatabase& db, IBTransaction& tr, const DemoOptions& opti
         // Camera-sized pictures: commit each, so the transaction never holds many.
         const bool heavy = !o.pictures.isEmpty();
         if (code % kBatch == 0 || heavy || code == options.records) {
-            tr.commitRetaining();
+            book.commit();
             if (options.progress)
                 options.progress(code);
         }
@@ -1138,18 +1136,9 @@ void createDemoDatabase(const QString& path, const DemoOptions& options)
 {
     createCatchDatabase(path); // refuses an existing file before anything is written
     try {
-        IBDatabase db(TDM1::connectionParams());
-        db.setDatabaseName(path);
-        IBTransaction tr(db);
-        db.setDefaultTransaction(&tr);
-        // Unhooked before tr goes: the database would otherwise end a transaction that
-        // no longer exists when it detaches.
-        struct Unhook {
-            IBDatabase& db;
-            ~Unhook() { db.setDefaultTransaction(nullptr); }
-        } unhook{db};
-        writeDemoRecords(db, tr, options);
-        tr.commitRetaining();
+        Connection book(path);
+        writeDemoRecords(book, options);
+        book.commit();
     } catch (...) {
         // The file is ours, made a moment ago: a half-filled book is worse than none.
         QFile::remove(path);

@@ -10,8 +10,7 @@
 #include <functional>
 
 namespace kelpora {
-class IBDatabase;
-class IBTransaction;
+class Connection;
 } // namespace kelpora
 
 // A book of made-up but believable outings, for trying the windows on something that
@@ -46,7 +45,7 @@ int defaultPicturesEvery(int records);
 
 // Writes records 1..options.records into the (empty) FISH_DATA of db with the entry
 // window's own insert, committing retaining as it goes. Throws kelpora::Error.
-void writeDemoRecords(IBDatabase& db, IBTransaction& tr, const DemoOptions& options);
+void writeDemoRecords(Connection& book, const DemoOptions& options);
 
 // A new file at path (refused, untouched, when one exists) filled with writeDemoRecords.
 // Needs a QGuiApplication: the pictures are drawn with QPainter.

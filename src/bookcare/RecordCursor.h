@@ -2,9 +2,13 @@
 
 #include "bookcare/FieldValue.h"
 
-#include "core/FbClient.h"
+#include "core/RowStream.h"
 
 #include <vector>
+
+namespace kelpora {
+class Connection;
+}
 
 namespace kelpora::bookcare {
 
@@ -14,10 +18,7 @@ namespace kelpora::bookcare {
 class RecordCursor {
 public:
     // Opens the cursor over the catalogue's 55 columns, in the catalogue's order.
-    RecordCursor(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction);
-    ~RecordCursor();
-    RecordCursor(const RecordCursor&) = delete;
-    RecordCursor& operator=(const RecordCursor&) = delete;
+    explicit RecordCursor(Connection& book);
 
     // Moves to the next record; false after the last (and on every call after that).
     // Reads its BLOBs too.
@@ -27,20 +28,11 @@ public:
     qint32 code() const { return m_values.front().integer; }
 
 private:
-    struct Column;
-    void describe();
+    void requireCatalogueTypes() const;
     void decodeRow();
-    QByteArray readBlob(const unsigned char* id);
 
-    Firebird::IAttachment* m_attachment;
-    Firebird::ITransaction* m_transaction;
-    fb::Ref<Firebird::IStatement> m_statement;
-    fb::Ref<Firebird::IMessageMetadata> m_meta;
-    fb::Ref<Firebird::IResultSet> m_cursor;
-    std::vector<Column> m_columns;
-    std::vector<unsigned char> m_buffer;
+    RowStream m_rows;
     std::vector<FieldValue> m_values;
-    bool m_atEnd = false;
 };
 
 } // namespace kelpora::bookcare

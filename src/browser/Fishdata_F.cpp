@@ -2,6 +2,7 @@
 
 #include "app/Controls.h"
 #include "app/ErrorHandler.h"
+#include "analysis/Bunseki_F.h"
 #include "app/ModalRunner.h"
 #include "browser/WorkSheet_F2.h"
 #include "core/DM_1.h"
@@ -114,14 +115,15 @@ struct PictureSlot {
     ImageArea* TFishdataF::*area;
     const char* column;
     ReadRule rule;
+    const char* label; // what a failure calls the picture (UTF-8)
 };
 constexpr std::array kPictureSlots{
-    PictureSlot{&TFishdataF::Image_Shio, "SHIO_ZU", ReadRule::BitmapFirst},
-    PictureSlot{&TFishdataF::Image_Map, "CHIZU", ReadRule::BitmapFirst},
-    PictureSlot{&TFishdataF::Image_A, "PHOTO1", ReadRule::JpegOnly},
-    PictureSlot{&TFishdataF::Image_B, "PHOTO2", ReadRule::JpegOnly},
-    PictureSlot{&TFishdataF::Image_C, "PHOTO3", ReadRule::JpegOnly},
-    PictureSlot{&TFishdataF::Image_D, "PHOTO4", ReadRule::JpegOnly},
+    PictureSlot{&TFishdataF::Image_Shio, "SHIO_ZU", ReadRule::BitmapFirst, "潮汐図"},
+    PictureSlot{&TFishdataF::Image_Map, "CHIZU", ReadRule::BitmapFirst, "地図"},
+    PictureSlot{&TFishdataF::Image_A, "PHOTO1", ReadRule::JpegOnly, "写真1"},
+    PictureSlot{&TFishdataF::Image_B, "PHOTO2", ReadRule::JpegOnly, "写真2"},
+    PictureSlot{&TFishdataF::Image_C, "PHOTO3", ReadRule::JpegOnly, "写真3"},
+    PictureSlot{&TFishdataF::Image_D, "PHOTO4", ReadRule::JpegOnly, "写真4"},
 };
 
 } // namespace
@@ -240,7 +242,7 @@ void TFishdataF::buildPictureShow()
     m_pictures = new kelpora::RecordPictures(this);
     m_ahead = new kelpora::PicturePrefetch(*IBSQL_2, m_pictureCache, this);
     for (const PictureSlot& slot : kPictureSlots) {
-        m_pictures->watch(this->*slot.area);
+        m_pictures->watch(this->*slot.area, QString::fromUtf8(slot.label));
         m_ahead->addSlot(this->*slot.area, QLatin1String(slot.column), slot.rule);
     }
     kelpora::onEvent(m_pictures, &kelpora::RecordPictures::allShown, this, &TFishdataF::readAhead);
@@ -296,6 +298,10 @@ void TFishdataF::buildButtons()
     QGroupBox* correct = kit::group(this, nullptr, QStringLiteral("内容訂正"), {652, 368, 286, 70});
     Btn_Teisei = button(correct, "Btn_Teisei", QStringLiteral("訂　正"), {12, 26, 124, 32}, NoFocus);
     Btn_No = button(correct, "Btn_No", QStringLiteral("キャンセル"), {148, 26, 124, 32}, NoFocus);
+
+    Btn_Bunseki = button(this, "Btn_Bunseki", QStringLiteral("分析"), {664, 450, 124, 32}, NoFocus);
+    // An analysis opened while correcting could move away from the typing.
+    m_navigation.push_back(Btn_Bunseki);
 }
 
 void TFishdataF::connectHandlers()
@@ -318,6 +324,7 @@ void TFishdataF::connectHandlers()
     // Only the user's choice starts a search: activated never fires for setCurrentIndex().
     onEvent(CBox_Kensaku, &QComboBox::activated, this, &TFishdataF::CBox_KensakuChange);
     onEvent(Btn_All_2, &QPushButton::clicked, this, &TFishdataF::Btn_All_2Click);
+    onEvent(Btn_Bunseki, &QPushButton::clicked, this, &TFishdataF::Btn_BunsekiClick);
     for (ImageArea* photo : {Image_A, Image_B, Image_C, Image_D})
         onEvent(photo, &ImageArea::doubleClicked, this, &TFishdataF::Image_PhotoDblClick);
     onEvent(Image_Shio, &ImageArea::doubleClicked, this, &TFishdataF::Image_ShioDblClick);
@@ -378,6 +385,7 @@ void TFishdataF::LoadAllRecords()
     IBSQL_2->addSql(QStringLiteral("select *  from FISH_DATA  order by CODENO  "));
     IBSQL_2->open();
     IBSQL_2->last();
+    m_searchedSpecies.clear();
 }
 
 void TFishdataF::DisplayRoutine()
@@ -575,6 +583,16 @@ void TFishdataF::Image_MapDblClick()
     if (!hasRecord() || IBSQL_2->isNull(QStringLiteral("CHIZU")))
         return;
     kelpora::openModal(this, MapF);
+}
+
+// The analysis counts the rows already held; the browser shows another record only
+// when one was chosen there.
+void TFishdataF::Btn_BunsekiClick()
+{
+    const int shown = IBSQL_2->currentRow();
+    kelpora::openModal(this, BunsekiF, *IBSQL_2, kelpora::TallyOptions{{}, m_searchedSpecies});
+    if (IBSQL_2->currentRow() != shown)
+        DisplayRoutine();
 }
 
 void TFishdataF::Btn_ReturnClick()

@@ -97,6 +97,7 @@ public:
     QPushButton* Btn_Photo = nullptr;
     QPushButton* Btn_Teisei = nullptr;
     QPushButton* Btn_No = nullptr;
+    QPushButton* Btn_Bunseki = nullptr;
 
     // --- data ---
     kelpora::SqlQuery* IBSQL_2 = nullptr;
@@ -138,6 +139,7 @@ public:
     void Btn_NoClick();
     void CBox_KensakuChange(int index);
     void Btn_All_2Click();
+    void Btn_BunsekiClick();
 
 protected:
     void FormShow() override;
@@ -162,6 +164,7 @@ private:
     std::vector<QPushButton*> m_navigation;
     kelpora::kit::ReadBack m_readBack;
     bool m_correcting = false;
+    QString m_searchedSpecies; // of the species search in force, else empty
 
     std::shared_ptr<kelpora::PictureCache> m_pictureCache;
     kelpora::RecordPictures* m_pictures = nullptr;

@@ -130,6 +130,7 @@ void TFishdataF::runSearch(int serchKind, const QString& value)
         IBSQL_2->bindText(searchParameter(serchKind), value);
         IBSQL_2->open();
         IBSQL_2->last();
+        m_searchedSpecies = serchKind == 1 ? value : QString();
     } catch (...) {
         DisplayRoutine(); // what is left is an empty result, shown as one
         throw;

@@ -43,6 +43,7 @@ void TWorkSheetF2::FormShow()
     const int widths[] = {40, 90, 140, 120, 120, 120, 120};
     for (int i = 0; i < 7; ++i)
         DBGrid1->setColumnWidth(i, widths[i]);
+    kelpora::kit::fitNumbers(DBGrid1, 0, widths[0]);
 
     // The grid and the browser share one current row.
     kelpora::kit::shareCurrentRow(DBGrid1, records);

@@ -1,17 +1,16 @@
 #include "core/DM_1.h"
 
 #include "core/BookLocation.h"
-#include "core/Error.h"
+#include "core/FbClient.h"
 #include "core/Seams.h"
-#include "core/SqlQuery.h"
+#include "core/WriteGuard.h"
 
 #include <QDir>
 
 TDM1* DM1 = nullptr;
 
-TDM1::TDM1() : IBDB2(connectionParams()), IBTr2(IBDB2)
+TDM1::TDM1() : IBDB2(m_book.db()), IBTr2(m_book.tr())
 {
-    IBDB2.setDefaultTransaction(&IBTr2);
     IBDB2.setBeforeConnect([this](kelpora::IBDatabase& db) {
         db.setDatabaseName(databasePath());
         // Several computers on one server book: each statement must see what the others
@@ -23,50 +22,23 @@ TDM1::TDM1() : IBDB2(connectionParams()), IBTr2(IBDB2)
     });
 }
 
-TDM1::~TDM1()
-{
-    IBDB2.close();
-}
+TDM1::~TDM1() = default;
 
 QString TDM1::databasePath()
 {
     return kelpora::BookLocation::databaseName(QDir::currentPath());
 }
 
-kelpora::IBDatabase::Params TDM1::connectionParams()
-{
-    return {QStringLiteral("zkw"), QStringLiteral("9157"), 1};
-}
-
 bool TDM1::guardedWrite(kelpora::SqlQuery& query, const QString& failureMessage)
 {
-    try {
-        query.execute();
-        IBTr2.commitRetaining();
+    const quint64 lostBefore = kelpora::fb::lostConnections();
+    // The user gets the writer's own message, whatever the failure was; the typing is
+    // still in the window. When the server went away, they are told which.
+    if (!kelpora::guardedWrite(query, IBTr2))
         return true;
-    } catch (const kelpora::DbError& e) {
-        // The typing is still in the window, so the user only needs to know what to fix.
-        const QString message = e.cause() == kelpora::DbError::Cause::ServerUnreachable
+    const bool serverGone = kelpora::fb::lostConnections() != lostBefore;
+    kelpora::seams::messageBoxes().inform(serverGone
             ? failureMessage + u'\n' + kelpora::BookLocation::unreachableMessage(IBDB2.databaseName())
-            : failureMessage;
-        failed(message);
-        return false;
-    } catch (...) {
-        // Whatever failed (the database, a picture too large for memory, anything), the
-        // user gets the writer's own message and nothing half-done stays pending.
-        failed(failureMessage);
-        return false;
-    }
-}
-
-void TDM1::failed(const QString& message)
-{
-    kelpora::seams::messageBoxes().inform(message);
-    try {
-        // The attachment of a server that went away is let go of here, not tried again.
-        if (IBDB2.connected())
-            IBTr2.rollbackRetaining();
-    } catch (...) {
-        // The connection itself is gone; the next statement reconnects.
-    }
+            : failureMessage);
+    return false;
 }

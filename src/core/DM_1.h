@@ -1,8 +1,7 @@
 #pragma once
 
 #include "core/BookLocation.h"
-#include "core/IBDatabase.h"
-#include "core/IBTransaction.h"
+#include "core/Connection.h"
 
 #include <QString>
 
@@ -13,6 +12,8 @@ class SqlQuery;
 // The data module: the one owner of the connection and its transaction. Every
 // window's query objects refer to IBDB2 and IBTr2.
 class TDM1 {
+    kelpora::Connection m_book; // first: IBDB2 and IBTr2 are its parts
+
 public:
     static constexpr const char* kFileName = kelpora::BookLocation::kFileName;
 
@@ -24,17 +25,14 @@ public:
     // Computed just before every connect, so the current directory at that moment counts;
     // KELPORA_DATABASE, when set, names the book instead.
     static QString databasePath();
-    static kelpora::IBDatabase::Params connectionParams();
 
     // The write convention: execute, then commit retaining. On failure the writer's
     // message is shown, the transaction rolled back retaining, and false returned.
     bool guardedWrite(kelpora::SqlQuery& query, const QString& failureMessage);
 
-    kelpora::IBDatabase IBDB2;
-    kelpora::IBTransaction IBTr2;
-
-private:
-    void failed(const QString& message);
+    kelpora::Connection& connection() noexcept { return m_book; }
+    kelpora::IBDatabase& IBDB2;
+    kelpora::IBTransaction& IBTr2;
 };
 
 extern TDM1* DM1;

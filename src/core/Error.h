@@ -31,6 +31,18 @@ private:
     Cause m_cause;
 };
 
+// A mistake in the program itself (a statement's parameter or column named wrongly, a
+// parameter count that does not match), never a state of the book or of the user's
+// input. Deliberately not an Error, so no handler meant for those takes it for one.
+class ProgrammingError : public std::logic_error {
+public:
+    explicit ProgrammingError(const QString& text) : std::logic_error(text.toStdString()), m_text(text) { }
+    const QString& text() const noexcept { return m_text; }
+
+private:
+    QString m_text;
+};
+
 class EncodingError : public Error {
 public:
     using Error::Error;

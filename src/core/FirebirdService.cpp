@@ -1,7 +1,7 @@
 #include "core/FirebirdService.h"
 
 #include "core/BookLocation.h"
-#include "core/DM_1.h"
+#include "core/Connection.h"
 #include "core/Error.h"
 #include "core/FbClient.h"
 
@@ -67,7 +67,7 @@ private:
 
 fb::Ref<Firebird::IService> attachServiceManager(ThrowStatusWrapper* st, const QString& book)
 {
-    const IBDatabase::Params params = TDM1::connectionParams();
+    const IBDatabase::Params params = Connection::bookParams();
     fb::Ref<IXpbBuilder> spb(fb::util()->getXpbBuilder(st, IXpbBuilder::SPB_ATTACH, nullptr, 0));
     spb->insertString(st, isc_spb_user_name, params.user.toUtf8().constData());
     spb->insertString(st, isc_spb_password, params.password.toUtf8().constData());

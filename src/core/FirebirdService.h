@@ -15,7 +15,7 @@ public:
     static void backup(const QString& bookPath, const QString& backupPath);
     // Makes a new book at bookPath from backupPath; an existing file there is refused.
     // A backup file that ends early can stop the restore without an error: the caller
-    // must check that the result is online (BookConnection::isOnline). Throws DbError.
+    // must check that the result is online (MON$DATABASE shows no shutdown mode). Throws DbError.
     static void restore(const QString& backupPath, const QString& bookPath);
     // Puts the backup in place of the server book at bookPath, which no one may have
     // open; the server refuses otherwise. Throws DbError.

@@ -120,9 +120,10 @@ void IBDatabase::createDatabase(const QString& path, const Params& params, bool 
     fb::call([&](Firebird::ThrowStatusWrapper* st) {
         dpb->insertInt(st, isc_dpb_force_write, forcedWrites ? 1 : 0);
         fb::Ref<Firebird::IProvider> provider(fb::master()->getDispatcher());
-        Firebird::IAttachment* att = provider->createDatabase(
-            st, QFile::encodeName(path).constData(), dpb->getBufferLength(st), dpb->getBuffer(st));
+        fb::Ref<Firebird::IAttachment> att(provider->createDatabase(
+            st, QFile::encodeName(path).constData(), dpb->getBufferLength(st), dpb->getBuffer(st)));
         att->detach(st);
+        (void)att.release(); // detach() released it; when it throws, the Ref lets go
     });
 }
 

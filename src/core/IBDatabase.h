@@ -5,8 +5,8 @@
 #include <functional>
 #include <memory>
 
-// The client's headers stay in the data layer's own .cpp files; callers that need the
-// raw attachment include "FbClient.h" themselves.
+// The client's headers stay in the data layer's own .cpp files: the raw attachment is
+// for the data layer's types, and for the benchmark that measures the bare client.
 namespace Firebird {
 class IAttachment;
 }

@@ -88,6 +88,12 @@ void IBTransaction::commitRetaining()
 
 void IBTransaction::rollbackRetaining()
 {
+    // Nothing is pending on an attachment that is gone (a server that went away): it is
+    // not made again only to roll nothing back.
+    if (!m_db.connected()) {
+        m_transaction.reset();
+        return;
+    }
     Firebird::ITransaction* tr = handle();
     noteChange();
     fb::call([&](Firebird::ThrowStatusWrapper* st) { tr->rollbackRetaining(st); });

@@ -20,6 +20,7 @@ public:
 class FallbackFileDialog final : public FileDialog {
 public:
     QString openPicture(const QStringList&) override { return {}; }
+    QString savePicture(const QString&, const QStringList&) override { return {}; }
 };
 
 class FallbackClipboard final : public Clipboard {

@@ -28,6 +28,8 @@ public:
     virtual ~FileDialog() = default;
     // filters are "Description (*.ext)" entries in order; empty result: cancelled.
     virtual QString openPicture(const QStringList& filters) = 0;
+    // Where to write a picture, `suggested` offered as the name; empty: cancelled.
+    virtual QString savePicture(const QString& suggested, const QStringList& filters) = 0;
 };
 
 class Clipboard {

@@ -1,5 +1,6 @@
 #include "core/SqlQuery.h"
 
+#include "core/Connection.h"
 #include "core/Error.h"
 #include "core/FbBlob.h"
 #include "core/FbClient.h"
@@ -83,7 +84,7 @@ struct SqlQuery::Impl {
     {
         const QString key = name.toUpper();
         if (!parse().names.contains(key))
-            throw DbError(QStringLiteral("パラメータ %1 が SQL 文にありません").arg(name));
+            throw ProgrammingError(QStringLiteral("パラメータ %1 が SQL 文にありません").arg(name));
         return bindings[key];
     }
 
@@ -114,7 +115,7 @@ struct SqlQuery::Impl {
             const unsigned count = declared->getCount(st);
             const QStringList& names = positional.names;
             if (count != unsigned(names.size()))
-                throw DbError(QStringLiteral("パラメータの数が合いません"));
+                throw ProgrammingError(QStringLiteral("パラメータの数が合いません"));
             fb::Ref<Firebird::IMetadataBuilder> builder(declared->getBuilder(st));
             for (unsigned i = 0; i < count; ++i) {
                 const auto it = bindings.find(names[int(i)]);
@@ -202,7 +203,7 @@ struct SqlQuery::Impl {
     {
         const auto it = columnIndex.find(name.toUpper());
         if (it == columnIndex.end())
-            throw DbError(QStringLiteral("フィールド %1 が見つかりません").arg(name));
+            throw ProgrammingError(QStringLiteral("フィールド %1 が見つかりません").arg(name));
         return columns[size_t(it->second)];
     }
 
@@ -345,6 +346,9 @@ struct SqlQuery::Impl {
 
 SqlQuery::SqlQuery(IBDatabase& db, IBTransaction& tr, QObject* parent)
     : QObject(parent), d(std::make_unique<Impl>(db, tr))
+{ }
+
+SqlQuery::SqlQuery(Connection& connection, QObject* parent) : SqlQuery(connection.db(), connection.tr(), parent)
 { }
 
 SqlQuery::~SqlQuery() = default;
@@ -573,6 +577,48 @@ bool SqlQuery::isNullAt(int row, const QString& column) const
 QString SqlQuery::textAt(int row, const QString& column) const
 {
     return d->textAt(row, d->column(column));
+}
+
+int SqlQuery::columnNumber(const QString& column) const
+{
+    return int(&d->column(column) - d->columns.data());
+}
+
+bool SqlQuery::nullAt(int row, int column) const
+{
+    return d->nullAt(row, d->columns.at(size_t(column)));
+}
+
+QByteArrayView SqlQuery::textBytesAt(int row, int column) const
+{
+    const ColumnInfo& c = d->columns.at(size_t(column));
+    if (d->nullAt(row, c))
+        return {};
+    const unsigned char* v = d->rowData(row) + c.offset;
+    const auto* text = reinterpret_cast<const char*>(v);
+    switch (c.type) {
+    case SQL_VARYING: {
+        unsigned short len;
+        std::memcpy(&len, v, sizeof len);
+        return QByteArrayView(text + sizeof len, len);
+    }
+    case SQL_TEXT: {
+        qsizetype len = qsizetype(c.length);
+        while (len > 0 && v[len - 1] == ' ')
+            --len;
+        return QByteArrayView(text, len);
+    }
+    default:
+        throw ConversionError(QStringLiteral("%1 は文字列ではありません").arg(c.name));
+    }
+}
+
+std::optional<qint32> SqlQuery::integerAt(int row, int column) const
+{
+    const ColumnInfo& c = d->columns.at(size_t(column));
+    if (d->nullAt(row, c))
+        return std::nullopt;
+    return d->integerAt(row, c);
 }
 
 QStringList SqlQuery::textsOf(const QString& column) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,7 @@
 
 namespace kelpora {
 
+class Connection;
 class IBDatabase;
 class IBTransaction;
 
@@ -22,6 +24,7 @@ class SqlQuery : public QObject {
     Q_OBJECT
 public:
     SqlQuery(IBDatabase& db, IBTransaction& tr, QObject* parent = nullptr);
+    explicit SqlQuery(Connection& connection, QObject* parent = nullptr);
     ~SqlQuery() override;
 
     // --- statement text ---
@@ -72,6 +75,12 @@ public:
     QStringList textsOf(const QString& column) const;
     std::optional<quint64> blobIdAt(int row, const QString& column) const;
     QByteArray blobAt(int row, const QString& column) const; // empty for NULL
+    // Passes over every row look a column up once and read it by its number.
+    int columnNumber(const QString& column) const;
+    bool nullAt(int row, int column) const;
+    // A text column's stored bytes, undecoded, valid while the query stays open; empty for NULL.
+    QByteArrayView textBytesAt(int row, int column) const;
+    std::optional<qint32> integerAt(int row, int column) const; // nullopt for NULL
 
     // --- moving; every move clamps at the ends ---
     void first();

@@ -1,6 +1,9 @@
 #include "entry/DigitFilter.h"
 
+#include <QCoreApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QWidget>
 
 namespace kelpora {
 
@@ -43,6 +46,58 @@ bool DigitFilter::drops(const QString& allowed, const QString& committed)
         if (!allowed.contains(c))
             return true;
     return false;
+}
+
+const QString& DigitFilter::dateCharacters()
+{
+    static const QString allowed = QStringLiteral("0123456789/-.年月日");
+    return allowed;
+}
+
+namespace {
+
+// The ASCII character a Japanese input method's character stands for in a number or a
+// date: full-width forms, and the signs its kana mode makes of "/", "-" and ".".
+QChar asciiOf(QChar c)
+{
+    if (c.unicode() >= 0xFF01 && c.unicode() <= 0xFF5E)
+        return QChar(char16_t(c.unicode() - 0xFEE0));
+    switch (c.unicode()) {
+    case 0x30FB: // ・
+        return u'/';
+    case 0x30FC: // ー
+    case 0x2212: // −
+        return u'-';
+    case 0x3002: // 。
+        return u'.';
+    default:
+        return c;
+    }
+}
+
+} // namespace
+
+QString DigitFilter::narrowed(const QString& allowed, const QString& committed)
+{
+    QString kept;
+    for (const QChar c : committed) {
+        if (allowed.contains(c))
+            kept += c;
+        else if (const QChar ascii = asciiOf(c); ascii != c && allowed.contains(ascii))
+            kept += ascii;
+    }
+    return kept;
+}
+
+bool DigitFilter::retypeCommit(QWidget* field, const QInputMethodEvent& event, const QString& allowed)
+{
+    const QString kept = narrowed(allowed, event.commitString());
+    if (kept == event.commitString())
+        return false;
+    QInputMethodEvent retyped(event.preeditString(), event.attributes());
+    retyped.setCommitString(kept, event.replacementStart(), event.replacementLength());
+    QCoreApplication::sendEvent(field, &retyped);
+    return true;
 }
 
 } // namespace kelpora

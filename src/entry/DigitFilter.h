@@ -2,7 +2,9 @@
 
 #include <QString>
 
+class QInputMethodEvent;
 class QKeyEvent;
+class QWidget;
 
 namespace kelpora {
 
@@ -21,6 +23,17 @@ public:
     static bool drops(const QString& allowed, const QKeyEvent& key);
     // The same for a string an input method commits.
     static bool drops(const QString& allowed, const QString& committed);
+
+    // What the date field takes from an input method: digits, the separators and the
+    // year, month and day signs that Enter understands.
+    static const QString& dateCharacters();
+    // What an input method's commit leaves in a field that takes `allowed`: full-width
+    // digits and signs, as Japanese input types them, become their ASCII forms where the
+    // field takes those; every other character is dropped, as typed keys are.
+    static QString narrowed(const QString& allowed, const QString& committed);
+    // A commit that narrowed() changes is sent to `field` again with what is left, and
+    // true says the original must be dropped; other commits pass as they are.
+    static bool retypeCommit(QWidget* field, const QInputMethodEvent& event, const QString& allowed);
 };
 
 } // namespace kelpora

@@ -64,9 +64,9 @@ constexpr Field number(E member, const char* name, const char* column, QRect rec
 }
 
 // Tide times and heights: the window makes "hh:mm" and rounds the heights itself.
-constexpr Field tide(E member, const char* name, QRect rect, const char* label)
+constexpr Field tide(E member, const char* name, QRect rect, const char* label, InputMethod input = InputMethod::Off)
 {
-    return Field{member, nullptr, nullptr, name, nullptr, rect, Off, Shown::None, Bound::None, label};
+    return Field{member, nullptr, nullptr, name, nullptr, rect, input, Shown::None, Bound::None, label};
 }
 
 constexpr Field memo(
@@ -101,24 +101,24 @@ constexpr std::array kFields{
         Bound::Integer, "Ｎｏ"},
     text(&TFishDataIn::Edit_Day, "Edit_Day", "DAY_DATA", {132, 54, 96, 22}, Off, "日付"),
     text(&TFishDataIn::Edit_Tenki, "Edit_Tenki", "TENNKI", {270, 54, 196, 22}, On, "天候"),
-    text(&TFishDataIn::Edit_Basyo, "Edit_Basyo", "BASYO", {40, 82, 180, 22}, On, "場所"),
-    text(&TFishDataIn::Edit_Fune, "Edit_Fune", "FUNE", {282, 82, 184, 22}, On, "ポイント"),
+    text(&TFishDataIn::Edit_Basyo, "Edit_Basyo", "BASYO", {40, 82, 180, 22}, InputMethod::Keep, "場所"),
+    text(&TFishDataIn::Edit_Fune, "Edit_Fune", "FUNE", {282, 82, 184, 22}, InputMethod::Keep, "ポイント"),
     Field{nullptr, nullptr, &TFishDataIn::CBox_Shio, "CBox_Shio", "SHIO", {40, 110, 100, 22}, On, Shown::None,
         Bound::Text, "潮"},
     text(&TFishDataIn::Edit_Shio_Kijyun, "Edit_Shio_Kijyun", "KIJYUNN", {206, 110, 120, 22}, On, "基準場所"),
     text(&TFishDataIn::Edit_Old_Day, "Edit_Old_Day", "KYUUREKI", {366, 110, 100, 22}, On, "旧暦"),
     text(&TFishDataIn::Edit_Old_Sho, "Edit_Old_Sho", "OLD_SHIO", {366, 136, 60, 22}, Off, "OLD_SHIO"),
     tide(&TFishDataIn::Edit_Max_T1, "Edit_Max_T1", hourAt(0, 0), "満潮１の時"),
-    tide(&TFishDataIn::Edit_Max_T1_2, "Edit_Max_T1_2", minuteAt(0, 0), "満潮１の分"),
+    tide(&TFishDataIn::Edit_Max_T1_2, "Edit_Max_T1_2", minuteAt(0, 0), "満潮１の分", InputMethod::Keep),
     tide(&TFishDataIn::Edit_Max_H1, "Edit_Max_H1", heightAt(0, 0), "満潮１の潮位"),
     tide(&TFishDataIn::Edit_Max_T2, "Edit_Max_T2", hourAt(0, 1), "満潮２の時"),
-    tide(&TFishDataIn::Edit_Max_T2_2, "Edit_Max_T2_2", minuteAt(0, 1), "満潮２の分"),
+    tide(&TFishDataIn::Edit_Max_T2_2, "Edit_Max_T2_2", minuteAt(0, 1), "満潮２の分", InputMethod::Keep),
     tide(&TFishDataIn::Edit_Max_H2, "Edit_Max_H2", heightAt(0, 1), "満潮２の潮位"),
     tide(&TFishDataIn::Edit_Min_T1, "Edit_Min_T1", hourAt(1, 0), "干潮１の時"),
-    tide(&TFishDataIn::Edit_Min_T1_2, "Edit_Min_T1_2", minuteAt(1, 0), "干潮１の分"),
+    tide(&TFishDataIn::Edit_Min_T1_2, "Edit_Min_T1_2", minuteAt(1, 0), "干潮１の分", InputMethod::Keep),
     tide(&TFishDataIn::Edit_Min_H1, "Edit_Min_H1", heightAt(1, 0), "干潮１の潮位"),
     tide(&TFishDataIn::Edit_Min_T2, "Edit_Min_T2", hourAt(1, 1), "干潮２の時"),
-    tide(&TFishDataIn::Edit_Min_T2_2, "Edit_Min_T2_2", minuteAt(1, 1), "干潮２の分"),
+    tide(&TFishDataIn::Edit_Min_T2_2, "Edit_Min_T2_2", minuteAt(1, 1), "干潮２の分", InputMethod::Keep),
     tide(&TFishDataIn::Edit_Min_H2, "Edit_Min_H2", heightAt(1, 1), "干潮２の潮位"),
     text(&TFishDataIn::Edit_F1, "Edit_F1", "FISH1", {56, speciesY(0), 196, 22}, On, "魚種１"),
     number(&TFishDataIn::Edit_F1_Max, "Edit_F1_Max", "FISH1_MAX", {262, speciesY(0), 52, 22}, "魚種１の最大"),
@@ -187,6 +187,8 @@ TFishDataIn::TFishDataIn(QWidget* owner) : KelporaWindow(owner, {"FishDataIn", Q
     Edit_Old_Sho->hide();
     CBox_Shio->setEditable(true);
     CBox_Shio->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed is stored as typed: "若" must not become "若潮".
+    CBox_Shio->setCompleter(nullptr);
     CBox_Shio->setMaxVisibleItems(20);
     CBox_Shio->addItems({QString(), QStringLiteral("大潮"), QStringLiteral("中潮"), QStringLiteral("小潮"),
         QStringLiteral("長潮"), QStringLiteral("若潮")});
@@ -345,10 +347,10 @@ bool TFishDataIn::filterFieldEvent(QWidget* field, QEvent* event)
         return true;
     }
     case QEvent::InputMethod: {
-        // A committed input-method string is typing too.
-        const QString allowed = allowedCharacters(field);
-        return !allowed.isEmpty()
-            && DigitFilter::drops(allowed, static_cast<QInputMethodEvent*>(event)->commitString());
+        // A committed input-method string is typing too; digits typed in Japanese mode
+        // still count as digits.
+        const QString allowed = field == Edit_Day ? DigitFilter::dateCharacters() : allowedCharacters(field);
+        return !allowed.isEmpty() && DigitFilter::retypeCommit(field, *static_cast<QInputMethodEvent*>(event), allowed);
     }
     case QEvent::FocusIn:
         // A click opens the picker once the button is let go, so the click itself ends
@@ -528,6 +530,8 @@ void TFishDataIn::ResetForm()
     Edit_No->setText(QString::number(qint64(IBSQL_S->aggregateInteger()) + 1));
     Edit_Day->setText(kelpora::DateText::format(QDate::currentDate()));
     Edit_Day->setFocus(Qt::OtherFocusReason);
+    // The next date typed replaces today's instead of being added to it.
+    Edit_Day->selectAll();
 }
 
 // --- events ---

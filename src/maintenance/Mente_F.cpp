@@ -99,6 +99,7 @@ void TMenteF::buildGrid()
     DBGrid_Data->setModel(m_model);
     for (int i = 0; i < int(std::size(kColumns)); ++i)
         DBGrid_Data->setColumnWidth(i, kColumns[i].width);
+    kelpora::kit::fitNumbers(DBGrid_Data, 0, kColumns[0].width);
 
     kelpora::kit::shareCurrentRow(DBGrid_Data, *IBSQL_Data);
 }

@@ -1,5 +1,6 @@
 #include "pictures/PicturePrefetch.h"
 
+#include "core/Error.h"
 #include "core/IBTransaction.h"
 #include "core/SqlQuery.h"
 #include "pictures/ImageArea.h"
@@ -48,7 +49,7 @@ void PicturePrefetch::start(int shown, int direction)
                 if (const auto key = PictureCache::keyAt(m_rows, row, slot.column, slot.rule))
                     keep << *key;
         m_cache->keepOnly(keep);
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         return; // nothing can be made ready from rows that cannot be read
     }
     for (const int row : std::as_const(rows))
@@ -99,7 +100,7 @@ void PicturePrefetch::step()
                 return;
             }
         }
-    } catch (...) {
+    } catch (const DbError&) {
         // The database failed under a read nobody asked for: the record shown will say
         // so itself if it matters.
         finish();

@@ -177,9 +177,10 @@ void RecordPictures::settle(int round)
 
 QString RecordPictures::labelled(const ImageArea* area, const QString& error) const
 {
+    // First which picture, in the user's words; then the library's own reason.
     for (const Watched& w : m_watched)
         if (w.area.data() == area && !w.label.isEmpty())
-            return w.label + QStringLiteral(": ") + error;
+            return QStringLiteral("%1を表示できません\n%2").arg(w.label, error);
     return error;
 }
 

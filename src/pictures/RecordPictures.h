@@ -29,8 +29,8 @@ public:
     explicit RecordPictures(QObject* parent = nullptr);
     ~RecordPictures() override;
 
-    // An area shown through this, from now on decoding in the background; `label` heads
-    // its failures in the message ("写真1: ..."), none when empty.
+    // An area shown through this, from now on decoding in the background; `label` names
+    // the picture in the first line of its failures ("写真1を表示できません"), none when empty.
     void watch(ImageArea* area, const QString& label = QString());
 
     // A new record: whatever the last one still had on its way is dropped and its failures

@@ -5,10 +5,10 @@
 #include "app/FieldTable.h"
 #include "browser/Fishdata_F.h"
 #include "core/DM_1.h"
-#include "core/Error.h"
 #include "core/Seams.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
+#include "core/WriteGuard.h"
 #include "entry/Fish_Data_IN.h"
 #include "pictures/ImageArea.h"
 #include "pictures/PictureStore.h"
@@ -55,18 +55,6 @@ QString sizeText(const QSize& size)
 int shownOffset(int stored)
 {
     return std::clamp(stored, -kFarAway, kFarAway);
-}
-
-QString errorText(const std::exception_ptr& error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const kelpora::Error& e) {
-        return e.text();
-    } catch (const std::exception& e) {
-        return QString::fromLocal8Bit(e.what());
-    } catch (...) { }
-    return QStringLiteral("原因不明のエラーです。");
 }
 
 } // namespace
@@ -605,18 +593,9 @@ void TNew_Shio_InF::writeRecord(const Picture& chart, const std::array<int, 12>&
     }
     // A number that is not one stops here, before anything runs; the window stays open.
     q.bindInteger(QStringLiteral("parCODE"), kit::toInteger(Edit_CODE->text(), QStringLiteral("Ｎｏ")));
-    try {
-        q.execute();
-        DM1->IBTr2.commitRetaining();
-    } catch (...) {
-        const QString reason = errorText(std::current_exception());
-        try {
-            DM1->IBTr2.rollbackRetaining();
-        } catch (...) {
-            // The connection itself is gone; the next statement reconnects.
-        }
+    if (const auto reason = kelpora::guardedWrite(q, DM1->IBTr2)) {
         kelpora::seams::messageBoxes().inform(QStringLiteral("登録に失敗しました"));
-        kelpora::seams::messageBoxes().inform(reason);
+        kelpora::seams::messageBoxes().inform(*reason);
     }
 }
 

@@ -14,6 +14,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 using namespace kelpora::testing;
@@ -112,6 +114,11 @@ TEST(RecordBrowser, ShowsTextNumbersAndMemosAsStored)
     EXPECT_TRUE(w.Memo_Cyouka->toPlainText().isEmpty());
     EXPECT_FALSE(w.Btn_Teisei->isEnabled());
     EXPECT_TRUE(w.Btn_Next->isEnabled());
+
+    // A text longer than its field shows its beginning, also after a move.
+    w.Edit_Place->setCursorPosition(2);
+    QTest::mouseClick(w.Btn_Prior, Qt::LeftButton);
+    EXPECT_EQ(w.Edit_Place->cursorPosition(), 0);
 }
 
 TEST(RecordBrowser, AnEmptyBookShowsNumberZeroAndNothingElse)
@@ -184,6 +191,13 @@ TEST(RecordBrowser, OneDamagedPictureIsReportedOnceAndTheOthersStillShow)
     EXPECT_TRUE(w.Image_B->picture().isNull());
     EXPECT_FALSE(w.Image_C->picture().isNull());
     EXPECT_EQ(w.Edit_No->text(), QStringLiteral("1"));
+    // Each failure says first, in Japanese, which picture it is; the decoder's reason follows.
+    const QStringList lines = seams.messages.errors.value(0).split(u'\n');
+    ASSERT_EQ(lines.size(), 6) << qPrintable(lines.join(u'|'));
+    EXPECT_EQ(lines[0], QStringLiteral("潮汐図を表示できません"));
+    EXPECT_EQ(lines[2], QStringLiteral("写真1を表示できません"));
+    EXPECT_EQ(lines[4], QStringLiteral("写真2を表示できません"));
+    EXPECT_FALSE(lines[5].isEmpty());
 }
 
 TEST(RecordBrowser, DoubleClickOnAThumbnailRemembersThePosition)

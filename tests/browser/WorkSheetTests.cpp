@@ -4,6 +4,7 @@
 #include "core/SharedState.h"
 #include "core/DM_1.h"
 #include "core/SqlQuery.h"
+#include "support/Grids.h"
 #include "support/RecordWriter.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempDatabase.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -51,6 +53,34 @@ TEST(WorkSheet, PickingARowBringsTheBrowserToThatRecord)
     EXPECT_EQ(WorkSheet_Mark, QStringLiteral("3"));
     EXPECT_EQ(browser.Edit_No->text(), QStringLiteral("30"));
     EXPECT_EQ(WorkSheetF2, nullptr);
+    FishdataF = nullptr;
+}
+
+TEST(WorkSheet, TheLeftEdgeIsTheRecordNumberShownWhole)
+{
+    ScriptedSeams seams;
+    TempDatabase db;
+    for (int code : {-7, 5, 12345})
+        insertMinimal(db.dm(), code);
+    TFishdataF browser(nullptr);
+    FishdataF = &browser;
+    browser.show();
+    seams.modal.scripts.push_back([](QDialog& d) {
+        auto* sheet = static_cast<TWorkSheetF2*>(&d);
+        QTableView* grid = sheet->DBGrid1;
+        for (int row = 0; row < 3; ++row)
+            EXPECT_TRUE(shownWhole(grid, row, 0)) << row;
+        EXPECT_GE(grid->columnWidth(0), 40);
+        // A click at the very left of a row lands on its number, not on a row counter.
+        const auto [hit, at] = leftEdgeOf(grid, 0);
+        EXPECT_EQ(hit, grid->viewport());
+        QTest::mouseClick(hit, Qt::LeftButton, {}, at);
+        EXPECT_EQ(grid->currentIndex().column(), 0);
+        QTest::mouseClick(sheet->Btn_Close, Qt::LeftButton);
+        return int(QDialog::Accepted);
+    });
+    QTest::mouseClick(browser.Btn_worksheet, Qt::LeftButton);
+    EXPECT_EQ(browser.Edit_No->text(), QStringLiteral("-7"));
     FishdataF = nullptr;
 }
 

@@ -75,7 +75,7 @@ TEST(NamedParameters, RepeatedNameTakesItsValueEverywhereAndUnboundIsNull)
     EXPECT_EQ(q.fieldText(QStringLiteral("FISH2")), QString());
     EXPECT_EQ(q.fieldInteger(QStringLiteral("FISH1_MAX")), 0);
 
-    EXPECT_THROW(q.bindText(QStringLiteral("parNowhere"), QStringLiteral("x")), kelpora::DbError);
+    EXPECT_THROW(q.bindText(QStringLiteral("parNowhere"), QStringLiteral("x")), kelpora::ProgrammingError);
 }
 
 TEST(Binding, EveryKindRoundTrips)

@@ -51,6 +51,24 @@ protected:
 
 } // namespace
 
+TEST_F(Insert, TheTideBoxStoresWhatWasTypedAndEachResetLetsTheNextDateReplaceTheOffered)
+{
+    typeMinimalEntry();
+    QTest::mouseClick(w->CBox_Shio->lineEdit(), Qt::LeftButton);
+    typeText(w->CBox_Shio, QStringLiteral("若"));
+    QTest::keyClick(w->CBox_Shio, Qt::Key_Return);
+    EXPECT_EQ(focused(), QStringLiteral("Edit_Shio_Kijyun"));
+    confirm();
+    ASSERT_EQ(seams.messages.informed, QStringList{QStringLiteral("入力完了")});
+    EXPECT_EQ(stored(1).fieldText(QStringLiteral("SHIO")), QStringLiteral("若"));
+
+    QTest::keyClicks(w->focusWidget(), QStringLiteral("2026/1/5"));
+    EXPECT_EQ(w->Edit_Day->text(), QStringLiteral("2026/1/5"));
+    QTest::mouseClick(w->Btn_New_No, Qt::LeftButton);
+    QTest::keyClicks(w->focusWidget(), QStringLiteral("2026/2/6"));
+    EXPECT_EQ(w->Edit_Day->text(), QStringLiteral("2026/2/6"));
+}
+
 TEST_F(Insert, AMinimalEntryStoresEmptyTextsAndNullsAndTheWindowStartsAgain)
 {
     insertMinimal(db.dm(), 3);

@@ -78,7 +78,7 @@ TEST(EntryFromTheMenu, OpensForANewRecordWithTheNextNumberAndTodaysDate)
         // Japanese input for names and notes, none for dates, times and numbers.
         for (QWidget* on : std::initializer_list<QWidget*>{w.Edit_Tenki, w.Edit_F2, w.CBox_Shio, w.Memo_Cyouka})
             EXPECT_TRUE(on->testAttribute(Qt::WA_InputMethodEnabled)) << qPrintable(on->objectName());
-        for (QWidget* off : {w.Edit_Day, w.Edit_Max_T1_2, w.Edit_Min_H2, w.Edit_F3_kazu})
+        for (QWidget* off : {w.Edit_Day, w.Edit_Max_T1, w.Edit_Min_H2, w.Edit_F3_kazu})
             EXPECT_FALSE(off->testAttribute(Qt::WA_InputMethodEnabled)) << qPrintable(off->objectName());
         QTest::mouseClick(w.Btn_Close, Qt::LeftButton);
         EXPECT_FALSE(w.isVisible());
@@ -204,11 +204,24 @@ TEST_F(Entry, DigitFieldsDropEveryOtherTypedCharacter)
     QTest::keyClicks(w->Edit_Min_H2, QStringLiteral("12.5.3x"));
     EXPECT_EQ(w->Edit_Min_H2->text(), QStringLiteral("12.5.3"));
 
-    // A committed input-method string is typing too.
-    QInputMethodEvent commit;
-    commit.setCommitString(QStringLiteral("１２"));
-    QApplication::sendEvent(w->Edit_F2_kazu, &commit);
-    EXPECT_EQ(w->Edit_F2_kazu->text(), QString());
+    // A committed input-method string is typing too: digits and signs in Japanese mode
+    // still count as what they stand for, anything else goes.
+    const auto commit = [](QWidget* field, const QString& text) {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QApplication::sendEvent(field, &event);
+    };
+    commit(w->Edit_F2_kazu, QStringLiteral("２５あ"));
+    commit(w->Edit_F2_kazu, QStringLiteral("。"));
+    EXPECT_EQ(w->Edit_F2_kazu->text(), QStringLiteral("25"));
+    commit(w->Edit_Max_H2, QStringLiteral("１２．５"));
+    EXPECT_EQ(w->Edit_Max_H2->text(), QStringLiteral("12.5"));
+    retype(w->Edit_Day, QString());
+    commit(w->Edit_Day, QStringLiteral("２０２６／１２／０９あ"));
+    commit(w->Edit_Day, QStringLiteral("ー"));
+    EXPECT_EQ(w->Edit_Day->text(), QStringLiteral("2026/12/09-"));
+    commit(w->Edit_Old_Day, QStringLiteral("十月１日"));
+    EXPECT_EQ(w->Edit_Old_Day->text(), QStringLiteral("十月１日"));
 
     // Ctrl+V is a typed control character and dropped; the context menu's paste is not typing.
     QApplication::clipboard()->setText(QStringLiteral("9x"));

@@ -2,6 +2,7 @@
 #include "core/DM_1.h"
 #include "core/SqlQuery.h"
 #include "maintenance/Mente_F.h"
+#include "support/Grids.h"
 #include "support/OpenWindow.h"
 #include "support/RecordWriter.h"
 #include "support/ScriptedSeams.h"
@@ -148,6 +149,21 @@ TEST_F(Maintenance, ADoubleClickedNumberIsDeletedOnlyAfterTheRecordIsShownAndYes
     EXPECT_EQ(grid()->model()->index(0, 0).data().toString(), QStringLiteral("20"));
     EXPECT_TRUE(MenteF->Edit_Data_del->text().isEmpty());
     EXPECT_TRUE(seams.messages.informed.isEmpty());
+}
+
+TEST_F(Maintenance, EveryNumberShowsWholeAndTheLeftEdgeOfARowIsItsNumber)
+{
+    insertMinimal(db.dm(), 123456);
+    insertMinimal(db.dm(), -99999);
+    TMenteF& w = open();
+    QTableView* grid = w.DBGrid_Data;
+    for (int row = 0; row < grid->model()->rowCount(); ++row)
+        EXPECT_TRUE(shownWhole(grid, row, 0)) << row;
+    const auto [hit, at] = leftEdgeOf(grid, 4);
+    ASSERT_EQ(hit, grid->viewport());
+    QTest::mouseClick(hit, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(hit, Qt::LeftButton, {}, at);
+    EXPECT_EQ(w.Edit_Data_del->text(), QStringLiteral("123456"));
 }
 
 TEST_F(Maintenance, BadNumbersAreRefusedBeforeAnythingRuns)

@@ -9,8 +9,7 @@
 #include "browser/Fishdata_F.h"
 #include "browser/WorkSheet_F2.h"
 #include "core/DM_1.h"
-#include "core/IBDatabase.h"
-#include "core/IBTransaction.h"
+#include "core/Connection.h"
 #include "core/SharedState.h"
 #include "core/SqlQuery.h"
 #include "entry/Data_Sel_F.h"
@@ -56,10 +55,8 @@ namespace {
 // One record as the file holds it, read over a connection of its own.
 class Stored {
 public:
-    Stored(const QString& path, int code) : m_db(TDM1::connectionParams()), m_tr(m_db), m_q(m_db, m_tr)
+    Stored(const QString& path, int code) : m_book(path), m_q(m_book)
     {
-        m_db.setDatabaseName(path);
-        m_db.setDefaultTransaction(&m_tr);
         m_q.addSql(QStringLiteral("select * from FISH_DATA where CODENO = %1").arg(code));
         m_q.open();
     }
@@ -71,8 +68,7 @@ public:
     QSize jpegSize(const char* column) const { return JpegCodec::readSize(blob(column)); }
 
 private:
-    kelpora::IBDatabase m_db;
-    kelpora::IBTransaction m_tr;
+    kelpora::Connection m_book;
     kelpora::SqlQuery m_q;
 };
 

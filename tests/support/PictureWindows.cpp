@@ -1,8 +1,7 @@
 #include "support/PictureWindows.h"
 
+#include "core/Connection.h"
 #include "core/DM_1.h"
-#include "core/IBDatabase.h"
-#include "core/IBTransaction.h"
 #include "core/SqlQuery.h"
 
 namespace kelpora::testing {
@@ -11,11 +10,8 @@ namespace {
 
 template <class F> auto readRow(const QString& dbPath, int code, const QString& column, F read)
 {
-    IBDatabase db(TDM1::connectionParams());
-    db.setDatabaseName(dbPath);
-    IBTransaction tr(db);
-    db.setDefaultTransaction(&tr);
-    SqlQuery q(db, tr);
+    Connection book(dbPath);
+    SqlQuery q(book);
     q.addSql(QStringLiteral("select %1 from FISH_DATA where CODENO = %2").arg(column).arg(code));
     q.open();
     return read(q);

@@ -25,6 +25,11 @@ QString ScriptedFileDialog::openPicture(const QStringList& filters)
     return answer;
 }
 
+QString ScriptedFileDialog::savePicture(const QString&, const QStringList& filters)
+{
+    return openPicture(filters);
+}
+
 void ScriptedClipboard::clear()
 {
     ++clears;

@@ -26,6 +26,7 @@ public:
 class ScriptedFileDialog final : public seams::FileDialog {
 public:
     QString openPicture(const QStringList& filters) override;
+    QString savePicture(const QString& suggested, const QStringList& filters) override;
 
     std::deque<QString> answers; // empty: cancelled
     QStringList lastFilters;

@@ -41,11 +41,8 @@ void TempDatabase::createFile()
 
 int TempDatabase::countRows(const QString& path, const QString& where)
 {
-    IBDatabase db(TDM1::connectionParams());
-    db.setDatabaseName(path);
-    IBTransaction tr(db);
-    db.setDefaultTransaction(&tr);
-    SqlQuery q(db, tr);
+    Connection book(path);
+    SqlQuery q(book);
     q.addSql(QStringLiteral("select count(*) from FISH_DATA ") + where);
     q.open();
     return q.aggregateInteger();

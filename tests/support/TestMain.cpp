@@ -1,3 +1,4 @@
+#include "app/InputMethodSwitch.h"
 #include "app/KelporaApplication.h"
 #include "core/SharedState.h"
 
@@ -21,5 +22,7 @@ int main(int argc, char** argv)
     ::testing::UnitTest::GetInstance()->listeners().Append(new FreshSharedState);
     KelporaApplication app(argc, argv);
     KelporaApplication::installJapaneseFont();
+    // Tests focus fields by the hundred; the desktop's own input method is not theirs to switch.
+    kelpora::kit::InputMethodSwitch::instance().useBus(QDBusConnection(QStringLiteral("kelpora-no-bus")));
     return RUN_ALL_TESTS();
 }

@@ -1,5 +1,6 @@
 #include "TideFixtures.h"
 
+#include "core/Connection.h"
 #include "core/DM_1.h"
 #include "core/SqlQuery.h"
 #include "pictures/JpegCodec.h"
@@ -42,39 +43,22 @@ void insertChartRecord(TDM1& dm, int code, const QByteArray& chart, const Marks&
     dm.IBTr2.commitRetaining();
 }
 
-namespace {
-
-struct OwnConnection {
-    explicit OwnConnection(const QString& path) : db(TDM1::connectionParams()), tr(db), q(db, tr)
-    {
-        db.setDatabaseName(path);
-        db.setDefaultTransaction(&tr);
-    }
-    IBDatabase db;
-    IBTransaction tr;
-    SqlQuery q;
-};
-
-} // namespace
-
 StoredChart readStored(const QString& databasePath, int code)
 {
-    OwnConnection c(databasePath);
-    c.q.addSql(QStringLiteral("select * from FISH_DATA where CODENO = %1").arg(code));
-    c.q.open();
+    Connection book(databasePath);
+    SqlQuery q(book);
+    q.addSql(QStringLiteral("select * from FISH_DATA where CODENO = %1").arg(code));
+    q.open();
     StoredChart stored;
-    stored.chart = c.q.fieldBlob(QStringLiteral("SHIO_ZU"));
+    stored.chart = q.fieldBlob(QStringLiteral("SHIO_ZU"));
     for (size_t i = 0; i < stored.marks.size(); ++i)
-        stored.marks[i] = c.q.fieldInteger(QStringLiteral("NEW_%1_%2").arg(i / 2 + 1).arg(QChar(i % 2 ? u'E' : u'S')));
+        stored.marks[i] = q.fieldInteger(QStringLiteral("NEW_%1_%2").arg(i / 2 + 1).arg(QChar(i % 2 ? u'E' : u'S')));
     return stored;
 }
 
 void runStatement(const QString& databasePath, const QString& sql)
 {
-    OwnConnection c(databasePath);
-    c.q.addSql(sql);
-    c.q.execute();
-    c.tr.commitRetaining();
+    Connection(databasePath).execute(sql);
 }
 
 void pressAt(QWidget* window, Qt::MouseButton button, QPoint pos, Qt::KeyboardModifiers modifiers)

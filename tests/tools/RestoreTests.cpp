@@ -9,8 +9,8 @@
 #include "bookcare/BookRestore.h"
 #include "core/FirebirdService.h"
 
+#include "core/Connection.h"
 #include "core/DM_1.h"
-#include "core/IBDatabase.h"
 #include "core/SqlQuery.h"
 
 #include <QDir>
@@ -115,7 +115,7 @@ TEST(Restore, RefusesForeignAndDamagedFilesAndLeavesTheBookAsItWas)
     const QString changed = put("changed.fbk", flipped);
     QFile::copy(BackupCheck::pathFor(backup), BackupCheck::pathFor(changed));
     const QString otherDb = files.file(QStringLiteral("other.fdb"));
-    kelpora::IBDatabase::createDatabase(otherDb, TDM1::connectionParams(), false);
+    kelpora::Connection::createBook(otherDb, false);
     const QString other = files.file(QStringLiteral("other.fbk"));
     kelpora::FirebirdService::backup(otherDb, other);
 
