@@ -5,6 +5,7 @@
 #include "analysis/Bunseki_F.h"
 #include "app/ModalRunner.h"
 #include "browser/WorkSheet_F2.h"
+#include "core/Almanac.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 #include "core/ResultSetModel.h"
@@ -590,7 +591,7 @@ void TFishdataF::Image_MapDblClick()
 void TFishdataF::Btn_BunsekiClick()
 {
     const int shown = IBSQL_2->currentRow();
-    kelpora::openModal(this, BunsekiF, *IBSQL_2, kelpora::TallyOptions{{}, m_searchedSpecies});
+    kelpora::openModal(this, BunsekiF, *IBSQL_2, kelpora::TallyOptions{kelpora::computedTideName, m_searchedSpecies});
     if (IBSQL_2->currentRow() != shown)
         DisplayRoutine();
 }

@@ -3,6 +3,7 @@
 #include "app/Controls.h"
 #include "app/ErrorHandler.h"
 #include "app/ModalRunner.h"
+#include "core/Almanac.h"
 #include "core/DateText.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
@@ -424,6 +425,9 @@ void TFishDataIn::enterPressed(QWidget* field)
 void TFishDataIn::moveFocusTo(QWidget* field)
 {
     field->setFocus(Qt::OtherFocusReason);
+    // A tide name filled in from the date is replaced by typing, not added to.
+    if (auto* list = qobject_cast<QComboBox*>(field); list && list->lineEdit())
+        list->lineEdit()->selectAll();
     auto* edit = qobject_cast<QLineEdit*>(field);
     if (!edit)
         return;
@@ -493,6 +497,40 @@ void TFishDataIn::OpenValuePicker(QLineEdit* edit, const QString& kind)
     edit->setFocus(Qt::OtherFocusReason);
 }
 
+namespace {
+
+// The text the almanac last put into a field; empty once the user has typed or picked.
+constexpr char kComputedText[] = "kelporaComputedText";
+
+void offerComputed(QLineEdit* edit, const QString& text, QComboBox* list)
+{
+    const QVariant computed = edit->property(kComputedText);
+    if (!computed.isValid()) {
+        const auto madeOwn = [edit] { edit->setProperty(kComputedText, QString()); };
+        QObject::connect(edit, &QLineEdit::textEdited, edit, madeOwn);
+        if (list)
+            QObject::connect(list, &QComboBox::activated, edit, madeOwn);
+    }
+    const bool ours = !computed.toString().isEmpty() && edit->text() == computed.toString();
+    if (!edit->text().isEmpty() && !ours)
+        return;
+    edit->setText(text);
+    edit->setProperty(kComputedText, text);
+}
+
+// The day's tide name and lunar date go where the user has written nothing. What the
+// almanac wrote itself gives way to a corrected date's; what the user typed stays.
+void offerAlmanac(const QDate& date, QComboBox* tide, QLineEdit* lunarDate)
+{
+    if (!kelpora::almanacCovers(date))
+        return;
+    const kelpora::AlmanacDay day = kelpora::almanacFor(date);
+    offerComputed(tide->lineEdit(), day.tideName, tide);
+    offerComputed(lunarDate, kelpora::lunarDateText(day.lunar), nullptr);
+}
+
+} // namespace
+
 void TFishDataIn::normaliseDate()
 {
     const std::optional<QDate> date = kelpora::DateText::parseLenient(Edit_Day->text(), QDate::currentDate());
@@ -502,6 +540,7 @@ void TFishDataIn::normaliseDate()
         return;
     }
     Edit_Day->setText(kelpora::DateText::format(*date));
+    offerAlmanac(*date, CBox_Shio, Edit_Old_Day);
     moveFocusTo(Edit_Tenki);
 }
 

@@ -18,7 +18,7 @@ if(NOT rc EQUAL 0)
 endif()
 
 foreach(program bin/kelpora bin/kelpora-initdb bin/kelpora-backup bin/kelpora-restore bin/kelpora-export
-    bin/kelpora-import libexec/kelpora/kelpora)
+    bin/kelpora-import bin/kelpora-almanac libexec/kelpora/kelpora)
   if(NOT EXISTS "${prefix}/${program}" OR IS_DIRECTORY "${prefix}/${program}")
     fail("${program} is missing")
   endif()
