@@ -10,6 +10,7 @@ packages=(
   libjpeg62-turbo-dev libnova-dev
   fonts-ipafont-gothic
   googletest libgtest-dev
+  clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick
   desktop-file-utils appstream dpkg-dev file
   fcitx5

@@ -2,7 +2,7 @@
 # Builds everything and runs every test headless against throw-away database files.
 #   KELPORA_SANITIZE=1   only the AddressSanitizer + UndefinedBehaviorSanitizer build
 #   CI=true              warnings are errors, and after the plain run the whole suite runs
-#                        again under the sanitizers
+#                        again under the sanitizers, then each fuzzer for 30 s (scripts/fuzz.sh)
 # Each run also starts every test program once whole with its tests shuffled, since one
 # process per test (as ctest runs them) would hide a test that needs another's leftovers.
 set -euo pipefail
@@ -42,4 +42,8 @@ fi
 if [ "${KELPORA_SANITIZE:-0}" = "1" ] || [ "${CI:-}" = "true" ]; then
   echo "== the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer"
   run_suite "$here/build/asan" ON
+fi
+if [ "${CI:-}" = "true" ]; then
+  echo "== each fuzzer for 30 s under AddressSanitizer and UndefinedBehaviorSanitizer"
+  "$here/scripts/fuzz.sh" 30
 fi

@@ -1,36 +1,35 @@
 #include "bookcare/CsvExport.h"
 
+#include "bookcare/AtomicFile.h"
 #include "bookcare/BookConnection.h"
 #include "bookcare/CsvWriter.h"
+#include "bookcare/FileError.h"
+#include "bookcare/FileSync.h"
 #include "bookcare/RecordCursor.h"
+#include "bookcare/StoredText.h"
 
 #include "core/CatchRecord.h"
 #include "core/BookLocation.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
-#include "core/SjisCodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace kelpora::bookcare {
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::NewOnly) || f.write(bytes) != bytes.size() || !f.flush())
-        throw Error(QStringLiteral("%1 を書けません: %2").arg(QDir::toNativeSeparators(path), f.errorString()));
-}
-
+// Writes the CSV under a temporary name and the pictures into a hidden folder, and puts
+// both in place only when every byte is on the disk: the folder first, the CSV last, so
+// whatever an interruption leaves never looks like a complete export.
 class Exporter {
 public:
     Exporter(const QString& csvPath, CsvExport::Result& result)
-        : m_csv(csvPath), m_pictures(QFileInfo(csvPath).dir().absoluteFilePath(CsvExport::picturesDirName(csvPath))),
-          m_picturesName(CsvExport::picturesDirName(csvPath)), m_result(result)
+        : m_pictures(QFileInfo(csvPath).dir().absoluteFilePath(CsvExport::picturesDirName(csvPath))),
+          m_picturesName(CsvExport::picturesDirName(csvPath)), m_result(result), m_file(csvPath),
+          m_building(createTemporaryFolder(m_pictures))
     { }
 
     void header()
@@ -71,40 +70,31 @@ public:
         ++m_result.records;
     }
 
-    void open()
-    {
-        if (!QDir().mkdir(m_pictures))
-            throw Error(QStringLiteral("写真のフォルダ %1 を作れません。").arg(QDir::toNativeSeparators(m_pictures)));
-        m_madePictures = true;
-        m_file.setFileName(m_csv);
-        if (!m_file.open(QIODevice::WriteOnly))
-            throw Error(
-                QStringLiteral("%1 を書けません: %2").arg(QDir::toNativeSeparators(m_csv), m_file.errorString()));
-    }
-
     void finish()
     {
         m_file.write(m_out.take());
-        if (!m_file.commit())
-            throw Error(
-                QStringLiteral("%1 を書けません: %2").arg(QDir::toNativeSeparators(m_csv), m_file.errorString()));
-        m_madePictures = false;
+        syncDirectory(m_building);
+        renameNoReplace(m_building, m_pictures);
+        m_placed = true;
+        m_file.commit();
         m_result.picturesDir = m_pictures;
+        m_done = true;
     }
 
     ~Exporter()
     {
-        if (m_madePictures)
-            QDir(m_pictures).removeRecursively();
+        if (!m_done)
+            QDir(m_placed ? m_pictures : m_building).removeRecursively();
     }
 
 private:
     QString decoded(qint32 code, const char* column, const QByteArray& bytes)
     {
-        const QString text = sjis::decode(bytes);
-        if (text.contains(QChar::ReplacementCharacter))
+        bool escaped = false;
+        QString text = storedText::toCsv(bytes, &escaped);
+        if (escaped)
             m_result.warnings << QStringLiteral("記録 %1 の %2 にシフトJISとして読めないバイトがあり、"
-                                                "U+FFFD に置き換えました")
+                                                "U+F700 からの文字にして書き出しました（読み込むと元のバイトに戻ります）")
                                      .arg(code)
                                      .arg(QLatin1String(column));
         return text;
@@ -113,18 +103,23 @@ private:
     QString picture(qint32 code, const char* column, const QByteArray& bytes)
     {
         const QString name = CsvExport::pictureFileName(code, column, bytes);
-        writeFile(QDir(m_pictures).filePath(name), bytes);
+        try {
+            writeNewFile(QDir(m_building).filePath(name), bytes);
+        } catch (const FileError& e) { // named where it was to go, not by the hidden folder
+            throw FileError::of(QDir(m_pictures).filePath(name), QStringLiteral("を書けません"), e.error());
+        }
         ++m_result.pictures;
         return m_picturesName + u'/' + name;
     }
 
-    QString m_csv;
     QString m_pictures;
     QString m_picturesName;
     CsvExport::Result& m_result;
-    QSaveFile m_file;
+    AtomicFile m_file;
+    QString m_building; // the picture folder until it is complete
     CsvWriter m_out;
-    bool m_madePictures = false;
+    bool m_placed = false;
+    bool m_done = false;
 };
 
 } // namespace
@@ -157,7 +152,6 @@ CsvExport::Result CsvExport::run(const QString& dir, const QString& csvPath)
     RecordCursor cursor(book);
     Result result;
     Exporter out(csv, result);
-    out.open();
     out.header();
     while (cursor.next())
         out.record(cursor);

@@ -12,8 +12,8 @@ public:
         qint64 records = 0;
         int pictures = 0;
         QString picturesDir;
-        // Stored text that is not valid Shift-JIS; it is written with U+FFFD in place
-        // of the bad bytes and named here.
+        // Stored text that is not valid Shift-JIS (or holds a NUL); each such byte is
+        // written as U+F700 + the byte, which the import turns back, and named here.
         QStringList warnings;
     };
 
@@ -22,8 +22,10 @@ public:
     // is an empty field, empty text a quoted "" (so the two stay apart). Pictures go
     // byte for byte into "<name of the csv>_pictures/" beside it, named after record and
     // column (00012_PHOTO1.jpg; a stored BMP keeps .bmp), and the field holds that
-    // relative path. An existing CSV or picture folder is refused. Throws
-    // BookInUseError or Error; on failure neither is left behind.
+    // relative path. An existing CSV or picture folder is refused. Both are
+    // written under hidden names and put in place only when complete and on the disk.
+    // Throws BookInUseError, FileError (a full disk named as such) or Error; on failure
+    // neither is left behind.
     static Result run(const QString& dir, const QString& csvPath);
 
     // "fish.csv" -> "fish_pictures"

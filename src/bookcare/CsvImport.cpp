@@ -1,7 +1,12 @@
 #include "bookcare/CsvImport.h"
 
+#include "bookcare/AtomicFile.h"
 #include "bookcare/CatchDatabase.h"
 #include "bookcare/CsvReader.h"
+#include "bookcare/Excerpt.h"
+#include "bookcare/FileError.h"
+#include "bookcare/PictureFolder.h"
+#include "bookcare/StoredText.h"
 #include "bookcare/FileSync.h"
 #include "core/FirebirdService.h"
 
@@ -12,7 +17,9 @@
 #include "core/Error.h"
 #include "core/SjisCodec.h"
 #include "core/SqlQuery.h"
+#include "pictures/PictureStore.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +29,7 @@
 
 #include <limits>
 #include <map>
+#include <set>
 
 namespace kelpora::bookcare {
 
@@ -35,9 +43,16 @@ struct LineError {
 
 // Turns CSV records into the insert's parameters. Without a query it only checks them,
 // so a bad line is found before any book is made.
+// Digests of picture bytes already decoded without fault, each with the rule it passed
+// (a photo's or a chart's): the check reads every file and the fill reads it again, and
+// a picture decodes once, however often it is named.
+using SoundPictures = std::set<QByteArray>;
+
 class RecordBinder {
 public:
-    RecordBinder(SqlQuery* q, const QDir& csvDir) : m_q(q), m_csvDir(csvDir) { }
+    RecordBinder(SqlQuery* q, const PictureFolder& pictures, SoundPictures& sound)
+        : m_q(q), m_folder(pictures), m_sound(sound)
+    { }
 
     // Binds one CSV record to the insert; returns the bytes of pictures it bound.
     qint64 bind(const CsvReader::Record& r)
@@ -73,6 +88,11 @@ private:
     void bindField(const record::Column& c, const CsvReader::Field& f)
     {
         const QString param = QStringLiteral("par") + QLatin1String(c.name);
+        if (f.bytes.contains('\0'))
+            fail(c,
+                c.type == record::ColumnType::Picture
+                    ? QStringLiteral("写真のファイル名に NUL 文字 (0x00) があります")
+                    : QStringLiteral("NUL 文字 (0x00) があります（バイト 0x00 は U+F700 と書きます）"));
         const bool empty = f.bytes.isEmpty();
         if (empty && (!f.quoted || c.type == record::ColumnType::Integer || c.type == record::ColumnType::Picture)) {
             if (c.primaryKey)
@@ -89,16 +109,18 @@ private:
                 m_q->bindInteger(param, n);
             break;
         }
-        case record::ColumnType::Text:
-            shiftJisChecked(c, value);
+        case record::ColumnType::Text: {
+            const QByteArray stored = storedBytes(c, value);
             if (m_q)
-                m_q->bindText(param, value);
+                m_q->bindTextBytes(param, stored);
             break;
-        case record::ColumnType::Memo:
-            shiftJisChecked(c, value);
+        }
+        case record::ColumnType::Memo: {
+            const QByteArray stored = storedBytes(c, value);
             if (m_q)
-                m_q->bindMemo(param, value);
+                m_q->bindMemoBytes(param, stored);
             break;
+        }
         case record::ColumnType::Picture: {
             const QByteArray bytes = picture(c, value);
             if (m_q)
@@ -112,11 +134,11 @@ private:
     {
         static const QRegularExpression digits(QStringLiteral("^-?[0-9]+$"));
         if (!digits.match(value).hasMatch())
-            fail(c, QStringLiteral("「%1」は整数ではありません").arg(value));
+            fail(c, QStringLiteral("「%1」は整数ではありません").arg(excerpt(value)));
         bool ok = false;
         const qlonglong n = value.toLongLong(&ok);
         if (!ok || n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<qint32>::max())
-            fail(c, QStringLiteral("「%1」は範囲外の数です（-2147483648 から 2147483647 まで）").arg(value));
+            fail(c, QStringLiteral("「%1」は範囲外の数です（-2147483648 から 2147483647 まで）").arg(excerpt(value)));
         if (c.primaryKey) {
             const auto [it, fresh] = m_codes.emplace(qint32(n), m_line);
             if (!fresh)
@@ -125,47 +147,63 @@ private:
         return qint32(n);
     }
 
-    void shiftJisChecked(const record::Column& c, const QString& value) const
+    QByteArray storedBytes(const record::Column& c, const QString& value) const
     {
-        qsizetype bytes = 0;
+        QByteArray bytes;
         try {
-            bytes = sjis::encode(value).size();
+            bytes = storedText::fromCsv(value);
         } catch (const EncodingError& e) {
             fail(c, e.text());
         }
-        if (c.byteLength > 0 && bytes > c.byteLength)
+        if (c.byteLength > 0 && bytes.size() > c.byteLength)
             fail(c,
                 QStringLiteral("「%1」は長すぎます（%2 バイト、最大 %3 バイト）")
-                    .arg(value)
-                    .arg(bytes)
+                    .arg(excerpt(value))
+                    .arg(bytes.size())
                     .arg(c.byteLength));
+        return bytes;
     }
 
-    // The file's bytes; when only checking, nothing (the file is there and readable).
+    // The file's bytes, once they are known to be a picture the column's windows show.
     QByteArray picture(const record::Column& c, const QString& relative)
     {
-        const QString path = m_csvDir.absoluteFilePath(relative);
-        QFile f(path);
-        if (!QFileInfo(path).isFile())
-            fail(c, QStringLiteral("写真のファイル %1 がありません").arg(QDir::toNativeSeparators(path)));
-        if (!m_q) {
-            if (!QFileInfo(path).isReadable())
-                fail(c, QStringLiteral("写真のファイル %1 を読めません").arg(QDir::toNativeSeparators(path)));
-            ++m_pictures;
-            return {};
+        QByteArray bytes;
+        try {
+            bytes = m_folder.read(relative);
+        } catch (const PictureFolder::Refusal& r) {
+            fail(c, r.reason);
         }
-        if (!f.open(QIODevice::ReadOnly))
-            fail(c,
-                QStringLiteral("写真のファイル %1 を読めません: %2")
-                    .arg(QDir::toNativeSeparators(path), f.errorString()));
-        const QByteArray bytes = f.readAll();
+        ensurePicture(c, relative, bytes);
         m_pictureBytes += bytes.size();
         ++m_pictures;
         return bytes;
     }
 
+    void ensurePicture(const record::Column& c, const QString& relative, const QByteArray& bytes)
+    {
+        const bool photo = QLatin1String(c.name).startsWith(QLatin1String("PHOTO"));
+        const QString shown = excerpt(relative, 80);
+        if (bytes.isEmpty())
+            fail(c, QStringLiteral("写真のファイル %1 は空です").arg(shown));
+        const QByteArray key = (photo ? "P" : "C") + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+        if (m_sound.count(key))
+            return;
+        try {
+            // Decoded, small, as a thumbnail would be: a header alone can hide damaged data.
+            const Picture p = PictureStore::fromBytes(bytes, photo ? ReadRule::JpegOnly : ReadRule::BitmapFirst);
+            p.scaledTo(QSize(1, 1));
+        } catch (const PictureError& e) {
+            fail(c,
+                QStringLiteral("%1 は%2として読めません（%3）")
+                    .arg(shown, photo ? QStringLiteral(" JPEG の写真") : QStringLiteral(" JPEG か BMP の画像"),
+                        e.text().simplified()));
+        }
+        m_sound.insert(key);
+    }
+
     SqlQuery* m_q;
-    QDir m_csvDir;
+    const PictureFolder& m_folder;
+    SoundPictures& m_sound;
     int m_line = 0;
     qint64 m_pictureBytes = 0;
     int m_pictures = 0;
@@ -188,20 +226,21 @@ void checkHeader(const CsvReader::Record& header)
 }
 
 // Reads every record after the header; throws LineError or CsvReader::SyntaxError.
-void check(const QByteArray& csv, const QDir& csvDir)
+void checkAll(const QByteArray& csv, const PictureFolder& pictures, SoundPictures& sound)
 {
     CsvReader reader(csv);
     CsvReader::Record r;
     if (!reader.next(r))
         throw LineError{1, QStringLiteral("見出しの行がありません")};
     checkHeader(r);
-    RecordBinder binder(nullptr, csvDir);
+    RecordBinder binder(nullptr, pictures, sound);
     while (reader.next(r))
         binder.bind(r);
 }
 
 // Reads the whole (checked) CSV into the new book at path, committing now and then.
-qint64 fill(const QString& path, const QByteArray& csv, const QDir& csvDir, int& pictures)
+qint64 fill(
+    const QString& path, const QByteArray& csv, const PictureFolder& folder, SoundPictures& sound, int& pictures)
 {
     CsvReader reader(csv);
     CsvReader::Record r;
@@ -209,7 +248,7 @@ qint64 fill(const QString& path, const QByteArray& csv, const QDir& csvDir, int&
     Connection book(path);
     SqlQuery insert(book);
     insert.addSql(record::insertAllSql());
-    RecordBinder binder(&insert, csvDir);
+    RecordBinder binder(&insert, folder, sound);
 
     // Committed in batches: with forced writes each commit waits for the disk.
     constexpr int kBatch = 500;
@@ -221,6 +260,8 @@ qint64 fill(const QString& path, const QByteArray& csv, const QDir& csvDir, int&
         try {
             insert.execute();
         } catch (const DbError& e) {
+            if (FileError::isDiskFull(e))
+                throw;
             throw LineError{r.line, e.text()};
         }
         if (++records % kBatch == 0 || pending > kBatchBytes) {
@@ -234,7 +275,58 @@ qint64 fill(const QString& path, const QByteArray& csv, const QDir& csvDir, int&
     return records;
 }
 
+Error lineFault(const QString& csvPath, int line, const QString& reason)
+{
+    return Error(QStringLiteral("%1 の %2 行目: %3。釣果記録は作っていません。")
+                     .arg(QDir::toNativeSeparators(csvPath))
+                     .arg(line)
+                     .arg(reason));
+}
+
+// Runs work, turning a fault of one line into the Error the user reads.
+template <typename Work> void onLines(const QString& csvPath, Work work)
+{
+    try {
+        work();
+    } catch (const CsvReader::SyntaxError& e) {
+        throw lineFault(csvPath, e.line, QString::fromUtf8(e.reason));
+    } catch (const LineError& e) {
+        throw lineFault(csvPath, e.line, e.reason);
+    }
+}
+
+// Built under a temporary name in dir and moved into place whole: a failed or
+// interrupted import never leaves a half-filled book where the application looks. A
+// server book is sent to its server as a backup, which the server restores.
+void build(CsvImport::Result& result, const QString& dir, const QByteArray& csv, const PictureFolder& pictures,
+    SoundPictures& sound)
+{
+    QTemporaryDir scratch(QDir(dir).absoluteFilePath(QStringLiteral(".import-XXXXXX")));
+    if (!scratch.isValid())
+        throw Error(QStringLiteral("一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(dir)));
+    const QString building = scratch.filePath(QLatin1String(TDM1::kFileName));
+    createCatchDatabase(building, false);
+    result.records = fill(building, csv, pictures, sound, result.pictures);
+    FirebirdService::setForcedWrites(building);
+    if (BookLocation::isServerBook(result.book)) {
+        const QString backup = scratch.filePath(QStringLiteral("KELPORA.fbk"));
+        FirebirdService::backup(building, backup);
+        FirebirdService::restore(backup, result.book);
+        return;
+    }
+    syncFile(building);
+    renameNoReplace(building, result.book);
+    syncDirectory(dir);
+}
+
 } // namespace
+
+void CsvImport::check(const QByteArray& csv, const QString& csvPath)
+{
+    const PictureFolder pictures(csvPath);
+    SoundPictures sound;
+    onLines(csvPath, [&] { checkAll(csv, pictures, sound); });
+}
 
 CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
 {
@@ -252,47 +344,24 @@ CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
         throw Error(QStringLiteral("%1 を読めません: %2").arg(QDir::toNativeSeparators(csvPath), file.errorString()));
     const QByteArray csv = file.readAll();
     file.close();
-    const QDir csvDir = QFileInfo(csvPath).absoluteDir();
+    const PictureFolder pictures(csvPath);
 
     const bool madeDir = !dir.exists();
     if (madeDir && !QDir().mkpath(dir.path()))
         throw Error(QStringLiteral("フォルダ %1 を作れません。").arg(QDir::toNativeSeparators(dir.path())));
     try {
-        check(csv, csvDir);
-        // Built under a temporary name and moved into place whole: a failed or
-        // interrupted import never leaves a half-filled book where the application looks.
-        QTemporaryDir scratch(dir.absoluteFilePath(QStringLiteral(".import-XXXXXX")));
-        if (!scratch.isValid())
-            throw Error(QStringLiteral("一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(dir.path())));
-        const QString building = scratch.filePath(QLatin1String(TDM1::kFileName));
-        createCatchDatabase(building, false);
-        result.records = fill(building, csv, csvDir, result.pictures);
-        FirebirdService::setForcedWrites(building);
-        if (onServer) {
-            const QString backup = scratch.filePath(QStringLiteral("KELPORA.fbk"));
-            FirebirdService::backup(building, backup);
-            FirebirdService::restore(backup, result.book);
-            return result;
-        }
-        syncFile(building);
-        if (!QFile::rename(building, result.book))
-            throw Error(QStringLiteral("%1 を置けません（既に存在するか、書き込めません）。")
-                            .arg(QDir::toNativeSeparators(result.book)));
-        syncDirectory(dir.path());
-    } catch (const CsvReader::SyntaxError& e) {
+        onLines(csvPath, [&] {
+            SoundPictures sound;
+            checkAll(csv, pictures, sound);
+            build(result, dir.path(), csv, pictures, sound);
+        });
+    } catch (const Error& e) {
         if (madeDir)
             QDir().rmdir(dir.path());
-        throw Error(QStringLiteral("%1 の %2 行目: %3。釣果記録は作っていません。")
-                        .arg(QDir::toNativeSeparators(csvPath))
-                        .arg(e.line)
-                        .arg(QString::fromUtf8(e.reason)));
-    } catch (const LineError& e) {
-        if (madeDir)
-            QDir().rmdir(dir.path());
-        throw Error(QStringLiteral("%1 の %2 行目: %3。釣果記録は作っていません。")
-                        .arg(QDir::toNativeSeparators(csvPath))
-                        .arg(e.line)
-                        .arg(e.reason));
+        if (FileError::isDiskFull(e))
+            throw Error(QStringLiteral("%1 を作れません: ディスクの空きがありません。釣果記録は作っていません。（%2）")
+                            .arg(QDir::toNativeSeparators(result.book), e.text()));
+        throw;
     } catch (...) {
         if (madeDir)
             QDir().rmdir(dir.path());

@@ -1,8 +1,10 @@
 #include "bookcare/FileSync.h"
 
-#include "core/Error.h"
+#include "bookcare/FileError.h"
 
 #include <QDir>
+
+#include <cerrno>
 #include <QFile>
 
 #include <fcntl.h>
@@ -15,11 +17,13 @@ namespace {
 void sync(const QString& path, int flags)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
-    const bool ok = fd >= 0 && ::fsync(fd) == 0;
+    int error = fd < 0 ? errno : 0;
+    if (fd >= 0 && ::fsync(fd) != 0)
+        error = errno;
     if (fd >= 0)
         ::close(fd);
-    if (!ok)
-        throw Error(QStringLiteral("%1 をディスクに書き込めません。").arg(QDir::toNativeSeparators(path)));
+    if (error != 0)
+        throw FileError::of(path, QStringLiteral("をディスクに書き込めません"), error);
 }
 
 } // namespace

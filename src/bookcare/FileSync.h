@@ -7,9 +7,9 @@
 // half-written under its final name would be worse than none.
 namespace kelpora::bookcare {
 
-// fsync of one file. Throws Error.
+// fsync of one file. Throws FileError.
 void syncFile(const QString& path);
-// fsync of a folder, so a rename within it lasts. Throws Error.
+// fsync of a folder, so a rename within it lasts. Throws FileError.
 void syncDirectory(const QString& path);
 
 } // namespace kelpora::bookcare

@@ -591,7 +591,7 @@ void TFishdataF::Image_MapDblClick()
 void TFishdataF::Btn_BunsekiClick()
 {
     const int shown = IBSQL_2->currentRow();
-    kelpora::openModal(this, BunsekiF, *IBSQL_2, kelpora::TallyOptions{kelpora::computedTideName, m_searchedSpecies});
+    kelpora::openModal(this, BunsekiF, *IBSQL_2, kelpora::TallyOptions{kelpora::almanacTideName, m_searchedSpecies});
     if (IBSQL_2->currentRow() != shown)
         DisplayRoutine();
 }

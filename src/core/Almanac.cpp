@@ -236,7 +236,7 @@ AlmanacDay almanacFor(const QDate& jstDate)
     return calendar().day(jstDate.toJulianDay());
 }
 
-QString computedTideName(const QDate& jstDate)
+QString almanacTideName(const QDate& jstDate)
 {
     return almanacCovers(jstDate) ? almanacFor(jstDate).tideName : QString();
 }

@@ -33,7 +33,7 @@ AlmanacDay almanacFor(const QDate& jstDate);
 
 // The tide name of a date, or empty text where the almanac does not answer: for views
 // that fill a gap in what was stored and must not stop on an odd date.
-QString computedTideName(const QDate& jstDate);
+QString almanacTideName(const QDate& jstDate);
 
 // "3/1", or "閏6/1" in a leap month: at most 7 bytes in Shift-JIS.
 QString lunarDateText(const LunarDate& date);

@@ -444,7 +444,10 @@ void SqlQuery::open()
 {
     close();
     Firebird::IStatement* stmt = d->prepare();
-    auto [inMeta, inBuffer] = d->inputMessage(stmt);
+    // Named, not a structured binding: lambdas capture those only from clang 16 on.
+    auto input = d->inputMessage(stmt);
+    auto& inMeta = input.first;
+    auto& inBuffer = input.second;
     Firebird::ITransaction* t = d->tr.handle();
     // Others' commits show in this read, so what earlier reads gave may be out of date.
     if (d->tr.readCommitted())
@@ -477,7 +480,9 @@ void SqlQuery::execute()
     }
     // Whatever it changes, what earlier reads gave may no longer be what is stored.
     IBTransaction::noteChange();
-    auto [inMeta, inBuffer] = d->inputMessage(stmt);
+    auto input = d->inputMessage(stmt);
+    auto& inMeta = input.first;
+    auto& inBuffer = input.second;
     Firebird::ITransaction* t = d->tr.handle();
     fb::call([&](ThrowStatusWrapper* st) { stmt->execute(st, t, inMeta.get(), inBuffer.data(), nullptr, nullptr); });
 }

@@ -6,18 +6,26 @@
 #include "bookcare/CsvImport.h"
 #include "bookcare/CsvReader.h"
 #include "support/RecordWriter.h"
+#include "support/SmallDisk.h"
 
 #include "core/CatchRecord.h"
 #include "core/DM_1.h"
 #include "core/SqlQuery.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
 #include <QDirIterator>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 #include <map>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/types.h>
 
 using kelpora::testing::BookFolder;
 using kelpora::testing::ToolProcess;
@@ -165,6 +173,11 @@ TEST(CsvExport, ImportThenExportAgainGivesTheSameFilesByteForByte)
 {
     BookFolder folder;
     addAwkwardRecord(folder);
+    // Bytes that are not Shift-JIS (a lone lead byte, 0x80, 0xFF), NEC's copy of a kanji
+    // that code page 932 writes with IBM's bytes, and NULs, as a damaged
+    // book may hold them; the map that is no picture would now be refused by the import.
+    const QString odd = QStringLiteral("x'8AD98140FF008041ED820082'");
+    folder.execute(QStringLiteral("update FISH_DATA set CHIZU = null, FUNE = %1, SHIKAKE = %1 where CODENO = 21").arg(odd));
     BookFolder first(false);
     const Exported a = exportTo(folder.path(), first.file(QStringLiteral("book.csv")));
 
@@ -175,13 +188,15 @@ TEST(CsvExport, ImportThenExportAgainGivesTheSameFilesByteForByte)
     EXPECT_EQ(BookFolder::records(rebuilt.book()), 21);
     EXPECT_EQ(BookFolder::records(rebuilt.book(), QStringLiteral("where FISH2 is null")),
         BookFolder::records(folder.book(), QStringLiteral("where FISH2 is null")));
-    EXPECT_EQ(BookFolder::records(rebuilt.book(), QStringLiteral("where SHIKAKE = ''")), 1);
+    EXPECT_EQ(BookFolder::records(rebuilt.book(), QStringLiteral("where FUNE = %1 and SHIKAKE = %1").arg(odd)), 1);
+    EXPECT_FALSE(a.csv.contains('\0'));
 
     BookFolder second(false);
     const ToolProcess::Outcome exported
         = ToolProcess::tool("kelpora-export", {rebuilt.path(), second.file(QStringLiteral("book.csv"))});
     ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
-    EXPECT_TRUE(exported.err.isEmpty()) << exported.err.toStdString();
+    EXPECT_TRUE(exported.err.contains(QStringLiteral("記録 21 の FUNE にシフトJISとして読めないバイトがあり")))
+        << exported.err.toStdString();
     const QByteArray again = BookFolder::readFile(second.file(QStringLiteral("book.csv")));
     EXPECT_EQ(again, a.csv);
     EXPECT_EQ(first.listing(), second.listing());
@@ -208,4 +223,62 @@ TEST(CsvExport, RefusesToOverwriteAndToReadABookHeldOpen)
     EXPECT_EQ(held.exitCode, 1);
     EXPECT_TRUE(held.err.contains(QStringLiteral("開いています"))) << held.err.toStdString();
     EXPECT_EQ(out.listing(), QStringList{QStringLiteral("book.csv")});
+}
+
+TEST(CsvExport, OntoAFullDiskFailsByNameAndLeavesNothing)
+{
+    BookFolder folder;
+    BookFolder roomy(false);
+    exportTo(folder.path(), roomy.file(QStringLiteral("book.csv")));
+    qint64 size = 0;
+    for (QDirIterator it(roomy.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        size += QFileInfo(it.next()).size();
+
+    // Room for some of the pictures, then for all of them but not the CSV.
+    for (const qint64 room : {size / 2, size - BookFolder::readFile(roomy.file(QStringLiteral("book.csv"))).size() / 2}) {
+        kelpora::testing::SmallDisk disk(int(room / 1024));
+        KELPORA_NEED_SMALL_DISK(disk);
+        const ToolProcess::Outcome full
+            = ToolProcess::tool("kelpora-export", {folder.path(), disk.file(QStringLiteral("book.csv"))});
+        EXPECT_EQ(full.exitCode, 1);
+        EXPECT_TRUE(full.err.contains(QStringLiteral("を書けません: ディスクの空きがありません"))) << full.err.toStdString();
+        EXPECT_FALSE(full.err.contains(QStringLiteral("Unknown"))) << full.err.toStdString();
+        EXPECT_TRUE(full.out.isEmpty()) << full.out.toStdString();
+        EXPECT_TRUE(QDir(disk.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            << QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(u' ').toStdString();
+    }
+}
+
+TEST(CsvExport, KilledAtAnyMomentLeavesNoCsvThatLooksComplete)
+{
+    BookFolder folder;
+    BookFolder reference(false);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(ToolProcess::tool("kelpora-export", {folder.path(), reference.file(QStringLiteral("book.csv"))}).exitCode, 0);
+    const qint64 takes = clock.elapsed();
+    const QByteArray whole = BookFolder::readFile(reference.file(QStringLiteral("book.csv")));
+    // Kills spread over the time a whole export takes, from before it opens the book to
+    // after it has put its files in place.
+    for (int step = 0; step <= 10; ++step) {
+        const int delayMs = int(takes * step / 10);
+        SCOPED_TRACE(delayMs);
+        BookFolder out(false);
+        QProcess p;
+        p.start(ToolProcess::toolPath("kelpora-export"), {folder.path(), out.file(QStringLiteral("book.csv"))});
+        ASSERT_TRUE(p.waitForStarted());
+        QThread::msleep(delayMs);
+        ::kill(pid_t(p.processId()), SIGKILL);
+        p.waitForFinished();
+        // Either the export had finished, or nothing under the CSV's name is there.
+        const bool finished = QFileInfo::exists(out.file(QStringLiteral("book.csv")));
+        if (finished) {
+            EXPECT_EQ(BookFolder::readFile(out.file(QStringLiteral("book.csv"))), whole);
+        }
+        std::printf("killed after %d ms: %s\n", delayMs, finished ? "export was complete" : "no CSV");
+        for (const QString& name : out.listing())
+            EXPECT_TRUE(name.startsWith(u'.') || name.startsWith(QStringLiteral("book_pictures"))
+                || name == QStringLiteral("book.csv"))
+                << name.toStdString();
+    }
 }

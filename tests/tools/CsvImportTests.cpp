@@ -1,11 +1,16 @@
 #include "BookFolder.h"
 #include "ToolProcess.h"
+#include "support/SmallDisk.h"
+#include "support/TestImages.h"
 
 #include "bookcare/CsvImport.h"
 
 #include "core/CatchRecord.h"
 #include "core/Error.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -51,7 +56,7 @@ QByteArray withBadLine(const QByteArray& bad)
 
 TEST(CsvImport, RefusesEachKindOfBadLineWithItsNumberAndLeavesNoBook)
 {
-    const QByteArray photo = "photos/00003_PHOTO1.jpg";
+    const QByteArray photo = "in_pictures/00003_PHOTO1.jpg";
     const std::vector<std::pair<QByteArray, QString>> cases{
         {line(3).replace("館山", "\"館山"), QStringLiteral("引用符が閉じられていません")},
         {line(3).replace(",アジ,", ",アジ,,"), QStringLiteral("項目の数が 56 です")},
@@ -62,7 +67,8 @@ TEST(CsvImport, RefusesEachKindOfBadLineWithItsNumberAndLeavesNoBook)
             QStringLiteral("MAX1_HIGHT: 「2147483648」は範囲外の数です")},
         {line(2), QStringLiteral("CODENO: 記録番号 2 は 3 行目と重複しています")},
         {line(3, {{QStringLiteral("CODENO"), ""}}), QStringLiteral("CODENO: 記録番号がありません")},
-        {line(3, {{QStringLiteral("PHOTO1"), photo}}), QStringLiteral("PHOTO1: 写真のファイル")},
+        {line(3, {{QStringLiteral("PHOTO1"), photo}}),
+            QStringLiteral("PHOTO1: 写真のフォルダ ")},
         {line(3, {{QStringLiteral("BASYO"), "磯🐟"}}),
             QStringLiteral("BASYO: 「🐟」(U+1F41F) はシフトJISで保存できない文字です")},
         {line(3, {{QStringLiteral("FUNE"), "一二三四五六七八九十一"}}),
@@ -125,16 +131,21 @@ TEST(CsvImport, ReadsWhatASpreadsheetProgramWrites)
     // No byte-order mark, LF line ends, every field quoted, a blank line at the end;
     // pictures found relative to the CSV.
     BookFolder folder(false);
-    const QByteArray jpeg("\xFF\xD8\xFF\xE0 a picture");
-    QDir().mkpath(folder.file(QStringLiteral("pics")));
-    BookFolder::writeFile(folder.file(QStringLiteral("pics/a.jpg")), jpeg);
+    QDir().mkpath(folder.file(QStringLiteral("in_pictures/tide")));
+    BookFolder::writeFile(folder.file(QStringLiteral("in_pictures/a.jpg")), kelpora::testing::jpegFile(QSize(8, 8)));
+    BookFolder::writeFile(folder.file(QStringLiteral("in_pictures/tide/b.bmp")),
+        kelpora::testing::bmpFile(kelpora::testing::quadrants(QSize(4, 4))));
+    // A link that stays inside the picture folder is followed.
+    QFile::link(QStringLiteral("a.jpg"), folder.file(QStringLiteral("in_pictures/alias.jpg")));
     QByteArray csv = header().mid(3).replace("\r\n", "\n");
     QByteArrayList fields;
     for (const kelpora::record::Column& c : kelpora::record::columns()) {
         const QByteArray name(c.name);
         fields << (name == "CODENO" ? "\"7\""
                 : name == "BASYO"   ? "\"館山\""
-                : name == "PHOTO3"  ? "\"pics/a.jpg\""
+                : name == "PHOTO3"  ? "\"in_pictures/a.jpg\""
+                : name == "PHOTO4"  ? "\"in_pictures/alias.jpg\""
+                : name == "SHIO_ZU" ? "\"in_pictures/tide/b.bmp\""
                                     : "\"\"");
     }
     csv += fields.join(',') + "\n\n";
@@ -142,9 +153,74 @@ TEST(CsvImport, ReadsWhatASpreadsheetProgramWrites)
     const kelpora::bookcare::CsvImport::Result r
         = kelpora::bookcare::CsvImport::run(folder.file(QStringLiteral("in.csv")), folder.file(QStringLiteral("book")));
     EXPECT_EQ(r.records, 1);
-    EXPECT_EQ(r.pictures, 1);
+    EXPECT_EQ(r.pictures, 3);
     EXPECT_EQ(BookFolder::records(r.book,
                   QStringLiteral("where CODENO = 7 and BASYO = '館山' and TENNKI = ''"
-                                 " and FISH1_MAX is null and PHOTO1 is null and PHOTO3 is not null")),
+                                 " and FISH1_MAX is null and PHOTO1 is null and PHOTO3 is not null"
+                                 " and PHOTO4 is not null and SHIO_ZU is not null")),
         1);
+}
+
+TEST(CsvImport, ReadsOnlyPicturesFromItsOwnPictureFolder)
+{
+    using kelpora::testing::jpegFile;
+    const QByteArray jpeg = jpegFile(QSize(64, 48));
+    const std::vector<std::tuple<const char*, QByteArray, QString>> cases{
+        {"PHOTO1", "/etc/passwd", QStringLiteral("「/etc/passwd」は絶対パスです。写真は in_pictures/ の中のファイルだけを読みます")},
+        {"PHOTO1", "in_pictures/../secret.jpg", QStringLiteral("「..」を含みます")},
+        {"PHOTO1", "secret.jpg", QStringLiteral("「secret.jpg」は in_pictures/ の中にありません")},
+        {"CHIZU", "in_pictures/out.jpg", QStringLiteral("シンボリックリンクで in_pictures/ の外を指しています")},
+        {"PHOTO2", "in_pictures/sub", QStringLiteral("in_pictures/sub は普通のファイルではありません")},
+        {"PHOTO2", QByteArray("in_pictures/a\0.jpg", 18), QStringLiteral("写真のファイル名に NUL 文字 (0x00) があります")},
+        {"PHOTO3", "in_pictures/text.jpg", QStringLiteral("in_pictures/text.jpg は JPEG の写真として読めません（")},
+        {"PHOTO3", "in_pictures/cut.jpg", QStringLiteral("in_pictures/cut.jpg は JPEG の写真として読めません（")},
+        {"PHOTO4", "in_pictures/map.bmp", QStringLiteral("in_pictures/map.bmp は JPEG の写真として読めません（")},
+        {"SHIO_ZU", "in_pictures/text.jpg", QStringLiteral("は JPEG か BMP の画像として読めません（")},
+        {"SHIO_ZU", "in_pictures/empty.bmp", QStringLiteral("in_pictures/empty.bmp は空です")},
+    };
+    BookFolder folder(false);
+    QDir().mkpath(folder.file(QStringLiteral("in_pictures/sub")));
+    BookFolder::writeFile(folder.file(QStringLiteral("secret.jpg")), jpeg);
+    QFile::link(folder.file(QStringLiteral("secret.jpg")), folder.file(QStringLiteral("in_pictures/out.jpg")));
+    BookFolder::writeFile(folder.file(QStringLiteral("in_pictures/text.jpg")), "root:x:0:0:root:/root:/bin/bash\n");
+    BookFolder::writeFile(folder.file(QStringLiteral("in_pictures/cut.jpg")), jpeg.left(jpeg.size() / 2));
+    BookFolder::writeFile(folder.file(QStringLiteral("in_pictures/map.bmp")),
+        kelpora::testing::bmpFile(kelpora::testing::quadrants(QSize(4, 4))));
+    BookFolder::writeFile(folder.file(QStringLiteral("in_pictures/empty.bmp")), "");
+    const QString csv = folder.file(QStringLiteral("in.csv"));
+    for (const auto& [column, path, reason] : cases) {
+        SCOPED_TRACE(reason.toStdString());
+        BookFolder::writeFile(csv, withBadLine(line(3, {{QLatin1String(column), path}})));
+        const ToolProcess::Outcome run = ToolProcess::tool("kelpora-import", {csv, folder.file(QStringLiteral("book"))});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("の 5 行目: %1: ").arg(QLatin1String(column))));
+        EXPECT_TRUE(run.err.contains(reason)) << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("book")))) << "no book left";
+    }
+}
+
+TEST(CsvImport, QuotesOnlyTheStartOfAnOverlongField)
+{
+    BookFolder folder(false);
+    const QString csv = folder.file(QStringLiteral("in.csv"));
+    BookFolder::writeFile(csv, withBadLine(line(3, {{QStringLiteral("FISH1_MAX"), QByteArray(1 << 20, '9')}})));
+    const ToolProcess::Outcome run = ToolProcess::tool("kelpora-import", {csv, folder.file(QStringLiteral("book"))});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_LT(run.err.size(), 300) << run.err.left(400).toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("9999…（全 1048576 文字）」は範囲外の数です"))) << run.err.toStdString();
+}
+
+TEST(CsvImport, OntoAFullDiskSaysSoAndLeavesNothing)
+{
+    BookFolder book;
+    BookFolder exported(false);
+    ASSERT_EQ(ToolProcess::tool("kelpora-export", {book.path(), exported.file(QStringLiteral("d.csv"))}).exitCode, 0);
+    kelpora::testing::SmallDisk disk(1500);
+    KELPORA_NEED_SMALL_DISK(disk);
+    const ToolProcess::Outcome run
+        = ToolProcess::tool("kelpora-import", {exported.file(QStringLiteral("d.csv")), disk.file(QStringLiteral("book"))});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("を作れません: ディスクの空きがありません。釣果記録は作っていません。")))
+        << run.err.toStdString();
+    EXPECT_TRUE(QDir(disk.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
