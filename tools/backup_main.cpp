@@ -16,7 +16,9 @@ int usage()
         "  Backs up DIR/KELPORA.FDB (DIR defaults to the current directory) into\n"
         "  DIR/backups/KELPORA-yyyymmdd-hhmmss.fbk, checks the backup by restoring it,\n"
         "  and keeps the 20 newest good backups.\n"
-        "  --if-changed  makes none when the book has not changed since the newest backup.\n");
+        "  --if-changed  makes none when the book has not changed since the newest backup.\n"
+        "  With KELPORA_DATABASE set, the book it names (on a server, say) is backed up,\n"
+        "  and the backup still lands in DIR/backups on this computer.\n");
     return 2;
 }
 

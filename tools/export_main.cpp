@@ -15,7 +15,8 @@ int usage()
         "usage: kelpora-export [DIR] OUT.csv\n"
         "  Writes every record of DIR/KELPORA.FDB (DIR defaults to the current directory)\n"
         "  to OUT.csv (UTF-8, RFC 4180) and its pictures into OUT_pictures/ beside it.\n"
-        "  Existing files are never overwritten.\n");
+        "  Existing files are never overwritten.\n"
+        "  With KELPORA_DATABASE set, the book it names is exported instead.\n");
     return 2;
 }
 

@@ -14,7 +14,9 @@ int usage()
     std::fprintf(stderr,
         "usage: kelpora-import IN.csv DIR\n"
         "  Makes a new DIR/KELPORA.FDB from a CSV written by kelpora-export and the\n"
-        "  picture files it names. An existing book is never touched.\n");
+        "  picture files it names. An existing book is never touched.\n"
+        "  With KELPORA_DATABASE set, the book it names is made instead (a server makes it\n"
+        "  from a backup this tool sends).\n");
     return 2;
 }
 

@@ -1,6 +1,7 @@
 #include "bookcare/CatchDatabase.h"
 #include "bookcare/DemoData.h"
 
+#include "core/BookLocation.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 
@@ -25,7 +26,8 @@ int usage()
         "usage: kelpora-initdb [--demo N] [DIR]\n"
         "  Creates DIR/KELPORA.FDB (DIR defaults to the current directory).\n"
         "  --demo N  fills the new file with N made-up catch records (1..%d).\n"
-        "  An existing file is never touched.\n",
+        "  An existing file is never touched.\n"
+        "  With KELPORA_DATABASE set, the book it names is created instead.\n",
         kMostDemoRecords);
     return 2;
 }
@@ -68,12 +70,12 @@ int main(int argc, char** argv)
     if (args.size() > 1 || (args.size() == 1 && args[0].startsWith(u'-')))
         return usage();
     const QString dir = args.isEmpty() ? QDir::currentPath() : args[0];
-    if (!QFileInfo(dir).isDir()) {
+    if (!kelpora::BookLocation::fromEnvironment() && !QFileInfo(dir).isDir()) {
         std::fprintf(stderr, "kelpora-initdb: フォルダー %s がありません。先に作ってください（mkdir -p %s）。\n",
             qPrintable(QDir::toNativeSeparators(dir)), qPrintable(dir));
         return 1;
     }
-    const QString path = QDir(dir).absoluteFilePath(QLatin1String(TDM1::kFileName));
+    const QString path = kelpora::BookLocation::databaseName(dir);
     QElapsedTimer timer;
     timer.start();
     try {

@@ -15,7 +15,9 @@ int usage()
         "usage: kelpora-restore BACKUP.fbk [DIR]\n"
         "  Restores the backup into DIR/KELPORA.FDB (DIR defaults to the current directory).\n"
         "  A book already there is not overwritten: it is renamed to\n"
-        "  KELPORA-replaced-yyyymmdd-hhmmss.FDB beside it first.\n");
+        "  KELPORA-replaced-yyyymmdd-hhmmss.FDB beside it first.\n"
+        "  With KELPORA_DATABASE naming a server book, the server restores the backup\n"
+        "  sent from here, after saving its book as DIR/KELPORA-replaced-*.fbk.\n");
     return 2;
 }
 
@@ -35,7 +37,10 @@ int main(int argc, char** argv)
         say(QStringLiteral("%1 に釣果記録を復元しました（記録 %2 件）。")
                 .arg(QDir::toNativeSeparators(r.book))
                 .arg(r.records));
-        if (!r.replaced.isEmpty())
+        // A server's book cannot be moved aside from here; a backup of it is kept instead.
+        if (r.replaced.endsWith(QLatin1String(".fbk")))
+            say(QStringLiteral("それまでの釣果記録は %1 にバックアップしました。").arg(QDir::toNativeSeparators(r.replaced)));
+        else if (!r.replaced.isEmpty())
             say(QStringLiteral("それまでの釣果記録は %1 に移しました。").arg(QDir::toNativeSeparators(r.replaced)));
         if (!r.checked)
             say(QStringLiteral("このバックアップには検査記録（.check）がないため、中身の照合はしていません。"));

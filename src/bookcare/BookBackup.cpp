@@ -10,6 +10,7 @@
 #include "bookcare/Leftovers.h"
 #include "core/FirebirdService.h"
 
+#include "core/BookLocation.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 
@@ -85,7 +86,7 @@ BookComparison backUpAndCheck(
 
 BookBackup::Result BookBackup::run(const QString& dir, const Options& options)
 {
-    const QString bookPath = QDir(dir).absoluteFilePath(QLatin1String(TDM1::kFileName));
+    const QString bookPath = BookLocation::databaseName(dir);
     BookConnection book(bookPath);
     const QByteArray stamp = changeStamp(book);
 

@@ -2,6 +2,7 @@
 
 #include "bookcare/BookInUseError.h"
 
+#include "core/BookLocation.h"
 #include "core/CatchRecord.h"
 #include "core/Error.h"
 #include "core/SqlQuery.h"
@@ -11,10 +12,21 @@
 
 namespace kelpora::bookcare {
 
-BookConnection::BookConnection(const QString& path)
-    : Connection(QFileInfo(path).absoluteFilePath()), m_path(QFileInfo(path).absoluteFilePath())
+namespace {
+
+// A file of this computer by its full path; a server book as it is named.
+QString located(const QString& path)
 {
-    if (!QFileInfo(m_path).isFile())
+    return BookLocation::isServerBook(path) ? path : QFileInfo(path).absoluteFilePath();
+}
+
+} // namespace
+
+BookConnection::BookConnection(const QString& path)
+    : Connection(located(path)), m_path(located(path))
+{
+    // A server's files are not this computer's to look at; the server says what is missing.
+    if (!BookLocation::isServerBook(m_path) && !QFileInfo(m_path).isFile())
         throw Error(QStringLiteral("釣果記録 %1 がありません。").arg(QDir::toNativeSeparators(m_path)));
     try {
         open();

@@ -11,6 +11,7 @@
 #include "core/FirebirdService.h"
 #include "bookcare/RecordCursor.h"
 
+#include "core/BookLocation.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 
@@ -73,12 +74,13 @@ qint64 restoreAndCheck(
     return records;
 }
 
-QString replacedName(const QDir& dir)
+QString replacedName(const QDir& dir, const QString& extension = QStringLiteral("FDB"))
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int sequence = 1;; ++sequence) {
-        const QString name = sequence == 1 ? QStringLiteral("KELPORA-replaced-%1.FDB").arg(stamp)
-                                           : QStringLiteral("KELPORA-replaced-%1-%2.FDB").arg(stamp).arg(sequence);
+        const QString name = sequence == 1
+            ? QStringLiteral("KELPORA-replaced-%1.%2").arg(stamp, extension)
+            : QStringLiteral("KELPORA-replaced-%1-%2.%3").arg(stamp).arg(sequence).arg(extension);
         if (!QFileInfo::exists(dir.absoluteFilePath(name)))
             return dir.absoluteFilePath(name);
     }
@@ -123,17 +125,74 @@ void swapIn(const QString& restored, const QString& book, const QString& replace
     syncDirectory(dir);
 }
 
+// Whether the server has the book: it says so only by failing to open it.
+bool serverHasBook(const QString& book)
+{
+    try {
+        BookConnection probe(book);
+        return true;
+    } catch (const DbError& e) {
+        if (e.cause() == DbError::Cause::NoBook)
+            return false;
+        throw;
+    }
+}
+
+// The backup is checked here first, by the embedded engine in a scratch folder; the
+// server then restores it from this computer's file. A book already on the server is
+// first backed up into dir, so a restore never loses what was there.
+BookRestore::Result restoreOnServer(
+    const QString& backup, const QDir& dir, const QString& book, const Progress& progress)
+{
+    BookRestore::Result result;
+    result.book = book;
+    std::optional<BackupCheck> check = BackupCheck::read(BackupCheck::pathFor(backup));
+    if (check && BackupCheck::hashFile(backup) != check->fileHash)
+        throw unreadable(backup, QStringLiteral("ファイルがバックアップを作ったときの検査記録と一致しません"));
+    result.checked = check.has_value();
+    {
+        QTemporaryDir scratch(dir.absoluteFilePath(QStringLiteral(".restore-XXXXXX")));
+        if (!scratch.isValid())
+            throw Error(QStringLiteral("一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(dir.path())));
+        result.records = restoreAndCheck(backup, scratch.filePath(QLatin1String(TDM1::kFileName)), check, progress);
+    }
+    if (serverHasBook(book)) {
+        result.replaced = replacedName(dir, QStringLiteral("fbk"));
+        FirebirdService::backup(book, result.replaced);
+        try {
+            FirebirdService::replaceOnServer(backup, book);
+        } catch (const DbError& e) {
+            throw Error(QStringLiteral("サーバーの釣果記録 %1 を置き換えられません（%2）。釣果記録を開いているアプリを"
+                                       "すべて閉じてからもう一度実行してください。それまでの釣果記録は %3 にも"
+                                       "バックアップしました。")
+                            .arg(book, e.text(), QDir::toNativeSeparators(result.replaced)));
+        }
+    } else {
+        FirebirdService::restore(backup, book);
+    }
+    BookConnection restored(book);
+    if (!restored.isOnline())
+        throw unreadable(backup, QStringLiteral("サーバーでの復元が途中で終わりました"));
+    return result;
+}
+
 } // namespace
 
 BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPath, const Progress& progress)
 {
     if (!QFileInfo(backup).isFile())
         throw Error(QStringLiteral("バックアップファイル %1 がありません。").arg(QDir::toNativeSeparators(backup)));
-    const QDir dir(QFileInfo(dirPath).absoluteFilePath());
+    const QString named = BookLocation::databaseName(QFileInfo(dirPath).absoluteFilePath());
+    const bool onServer = BookLocation::isServerBook(named);
+    // The scratch files and the book moved aside stay beside the book, where a rename
+    // can reach; for a server book, where the tool runs.
+    const QDir dir(onServer ? QFileInfo(dirPath).absoluteFilePath() : QFileInfo(named).absolutePath());
     if (!dir.exists() && !QDir().mkpath(dir.path()))
         throw Error(QStringLiteral("フォルダ %1 を作れません。").arg(QDir::toNativeSeparators(dir.path())));
+    if (onServer)
+        return restoreOnServer(backup, dir, named, progress);
     Result result;
-    result.book = dir.absoluteFilePath(QLatin1String(TDM1::kFileName));
+    result.book = named;
     StallWatch watch("kelpora-restore",
         QStringLiteral("釣果記録 %1 は元のままです。").arg(QDir::toNativeSeparators(result.book)));
 

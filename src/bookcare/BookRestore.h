@@ -11,7 +11,9 @@ class BookRestore {
 public:
     struct Result {
         QString book; // DIR/KELPORA.FDB, now the restored book
-        QString replaced; // where the book that was there went; empty when there was none
+        // Where the book that was there went (for a server book, a backup of it made where
+        // the tool runs); empty when there was none.
+        QString replaced;
         qint64 records = 0;
         bool checked = false; // compared with the check record made with the backup
     };
@@ -21,7 +23,8 @@ public:
     // record when one lies beside it, which must then be whole); only then is an existing
     // book renamed to KELPORA-replaced-yyyymmdd-hhmmss.FDB and the restored one put in
     // its place, so that the folder holds a whole book at every instant. On any failure
-    // the folder is left as it was. Throws BookInUseError or Error; a hung engine ends
+    // the folder is left as it was. A book named by KELPORA_DATABASE is restored in its
+    // own place; on a server, by the server itself. Throws BookInUseError or Error; a hung engine ends
     // the process with a message (StallWatch).
     static Result run(const QString& backup, const QString& dir, const Progress& progress = {});
 };

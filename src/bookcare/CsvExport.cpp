@@ -9,6 +9,7 @@
 #include "bookcare/StoredText.h"
 
 #include "core/CatchRecord.h"
+#include "core/BookLocation.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
 
@@ -147,7 +148,7 @@ CsvExport::Result CsvExport::run(const QString& dir, const QString& csvPath, con
         if (QFileInfo::exists(path))
             throw Error(QStringLiteral("%1 は既に存在します。上書きはしません。").arg(QDir::toNativeSeparators(path)));
 
-    BookConnection book(QDir(dir).absoluteFilePath(QLatin1String(TDM1::kFileName)));
+    BookConnection book(BookLocation::databaseName(dir));
     RecordCursor cursor(book);
     Result result;
     Exporter out(csv, result);

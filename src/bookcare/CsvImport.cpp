@@ -11,6 +11,7 @@
 #include "core/FirebirdService.h"
 
 #include "core/CatchRecord.h"
+#include "core/BookLocation.h"
 #include "core/Connection.h"
 #include "core/DM_1.h"
 #include "core/Error.h"
@@ -294,11 +295,12 @@ template <typename Work> void onLines(const QString& csvPath, Work work)
     }
 }
 
-// Built under a temporary name and moved into place whole: a failed or interrupted
-// import never leaves a half-filled book where the application looks.
-void build(CsvImport::Result& result, const QByteArray& csv, const PictureFolder& pictures, SoundPictures& sound)
+// Built under a temporary name in dir and moved into place whole: a failed or
+// interrupted import never leaves a half-filled book where the application looks. A
+// server book is sent to its server as a backup, which the server restores.
+void build(CsvImport::Result& result, const QString& dir, const QByteArray& csv, const PictureFolder& pictures,
+    SoundPictures& sound)
 {
-    const QString dir = QFileInfo(result.book).absolutePath();
     QTemporaryDir scratch(QDir(dir).absoluteFilePath(QStringLiteral(".import-XXXXXX")));
     if (!scratch.isValid())
         throw Error(QStringLiteral("一時フォルダを %1 に作れません。").arg(QDir::toNativeSeparators(dir)));
@@ -306,6 +308,12 @@ void build(CsvImport::Result& result, const QByteArray& csv, const PictureFolder
     createCatchDatabase(building, false);
     result.records = fill(building, csv, pictures, sound, result.pictures);
     FirebirdService::setForcedWrites(building);
+    if (BookLocation::isServerBook(result.book)) {
+        const QString backup = scratch.filePath(QStringLiteral("KELPORA.fbk"));
+        FirebirdService::backup(building, backup);
+        FirebirdService::restore(backup, result.book);
+        return;
+    }
     syncFile(building);
     renameNoReplace(building, result.book);
     syncDirectory(dir);
@@ -322,10 +330,13 @@ void CsvImport::check(const QByteArray& csv, const QString& csvPath)
 
 CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
 {
-    const QDir dir(QFileInfo(dirPath).absoluteFilePath());
     Result result;
-    result.book = dir.absoluteFilePath(QLatin1String(TDM1::kFileName));
-    if (QFileInfo::exists(result.book))
+    result.book = BookLocation::databaseName(QFileInfo(dirPath).absoluteFilePath());
+    const bool onServer = BookLocation::isServerBook(result.book);
+    // Built beside the book, so the finished file moves in by a rename; a server book is
+    // built where the tool runs and handed to the server, which refuses to overwrite one.
+    const QDir dir(onServer ? QFileInfo(dirPath).absoluteFilePath() : QFileInfo(result.book).absolutePath());
+    if (!onServer && QFileInfo::exists(result.book))
         throw Error(
             QStringLiteral("%1 は既に存在します。上書きはしません。").arg(QDir::toNativeSeparators(result.book)));
     QFile file(csvPath);
@@ -342,7 +353,7 @@ CsvImport::Result CsvImport::run(const QString& csvPath, const QString& dirPath)
         onLines(csvPath, [&] {
             SoundPictures sound;
             checkAll(csv, pictures, sound);
-            build(result, csv, pictures, sound);
+            build(result, dir.path(), csv, pictures, sound);
         });
     } catch (const Error& e) {
         if (madeDir)

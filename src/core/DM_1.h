@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/BookLocation.h"
 #include "core/Connection.h"
 
 #include <QString>
@@ -14,14 +15,15 @@ class TDM1 {
     kelpora::Connection m_book; // first: IBDB2 and IBTr2 are its parts
 
 public:
-    static constexpr const char* kFileName = "KELPORA.FDB";
+    static constexpr const char* kFileName = kelpora::BookLocation::kFileName;
 
     TDM1();
     ~TDM1();
     TDM1(const TDM1&) = delete;
     TDM1& operator=(const TDM1&) = delete;
 
-    // Computed just before every connect, so the current directory at that moment counts.
+    // Computed just before every connect, so the current directory at that moment counts;
+    // KELPORA_DATABASE, when set, names the book instead.
     static QString databasePath();
 
     // The write convention: execute, then commit retaining. On failure the writer's

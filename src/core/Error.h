@@ -22,7 +22,7 @@ class DbError : public Error {
 public:
     // What went wrong with the book itself, when the client's codes tell it; the user
     // is told in Japanese above the client's own English text.
-    enum class Cause { Other, NoBook, NotABook, NoPermission, BookInUse };
+    enum class Cause { Other, NoBook, NotABook, NoPermission, BookInUse, ServerUnreachable };
 
     explicit DbError(const QString& text, Cause cause = Cause::Other) : Error(text), m_cause(cause) { }
     Cause cause() const noexcept { return m_cause; }

@@ -4,6 +4,7 @@
 #include "core/Error.h"
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 
 namespace kelpora::fb {
@@ -40,6 +41,14 @@ DbError::Cause causeOf(const intptr_t* v)
         const intptr_t value = v[1];
         if (kind == isc_arg_gds) {
             switch (value) {
+            case isc_network_error:
+            case isc_net_connect_err:
+            case isc_net_read_err:
+            case isc_net_write_err:
+            case isc_conn_lost:
+            case isc_lost_db_connection:
+            case isc_att_shutdown:
+                return DbError::Cause::ServerUnreachable;
             case isc_already_opened:
                 return DbError::Cause::BookInUse;
             case isc_bad_db_format:
@@ -71,9 +80,23 @@ DbError::Cause causeOf(const intptr_t* v)
 
 } // namespace
 
+namespace {
+
+std::atomic<quint64> g_lostConnections{0};
+
+} // namespace
+
+quint64 lostConnections() noexcept
+{
+    return g_lostConnections.load(std::memory_order_relaxed);
+}
+
 void rethrow(const Firebird::FbException& e)
 {
-    throw DbError(formatStatus(e.getStatus()), causeOf(e.getStatus()->getErrors()));
+    const DbError::Cause cause = causeOf(e.getStatus()->getErrors());
+    if (cause == DbError::Cause::ServerUnreachable)
+        g_lostConnections.fetch_add(1, std::memory_order_relaxed);
+    throw DbError(formatStatus(e.getStatus()), cause);
 }
 
 Status::Status() : m_wrapper(master()->getStatus())

@@ -64,6 +64,11 @@ template <class F> auto call(F&& f) -> decltype(f(std::declval<Firebird::ThrowSt
 
 [[noreturn]] void rethrow(const Firebird::FbException& e);
 
+// Moves on each time a call finds the way to a server gone. The call's status does not
+// say which attachment it went through, so each remote attachment compares this with
+// what it was when it attached, and lets go of itself once it moved.
+quint64 lostConnections() noexcept;
+
 template <class F> auto call(F&& f) -> decltype(f(std::declval<Firebird::ThrowStatusWrapper*>()))
 {
     Status status;

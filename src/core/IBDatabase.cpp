@@ -1,5 +1,6 @@
 #include "core/IBDatabase.h"
 
+#include "core/BookLocation.h"
 #include "core/FbClient.h"
 #include "core/IBTransaction.h"
 
@@ -11,19 +12,27 @@ namespace kelpora {
 
 struct IBDatabase::Handle {
     fb::Ref<Firebird::IAttachment> ref;
+    bool remote = false;
+    quint64 lostAt = 0;
 };
 
 namespace {
 
+// A server that does not answer would otherwise hold the windows for the client's
+// default of three minutes.
+constexpr int kConnectTimeoutSeconds = 15;
+
 std::atomic<quint64> g_serials{0};
 
-fb::Ref<Firebird::IXpbBuilder> makeDpb(const IBDatabase::Params& params)
+fb::Ref<Firebird::IXpbBuilder> makeDpb(const IBDatabase::Params& params, bool remote)
 {
     return fb::call([&](Firebird::ThrowStatusWrapper* st) {
         fb::Ref<Firebird::IXpbBuilder> dpb(fb::util()->getXpbBuilder(st, Firebird::IXpbBuilder::DPB, nullptr, 0));
         dpb->insertString(st, isc_dpb_user_name, params.user.toUtf8().constData());
         dpb->insertString(st, isc_dpb_password, params.password.toUtf8().constData());
         dpb->insertInt(st, isc_dpb_sql_dialect, params.dialect);
+        if (remote)
+            dpb->insertInt(st, isc_dpb_connect_timeout, kConnectTimeoutSeconds);
         return dpb;
     });
 }
@@ -55,18 +64,28 @@ QString IBDatabase::databaseName() const
 
 bool IBDatabase::connected() const
 {
-    return m_attachment != nullptr;
+    return m_attachment != nullptr && !lost();
+}
+
+bool IBDatabase::lost() const
+{
+    return m_attachment && m_attachment->remote && m_attachment->lostAt != fb::lostConnections();
 }
 
 void IBDatabase::open()
 {
+    if (lost())
+        close();
     if (m_attachment)
         return;
     if (m_beforeConnect)
         m_beforeConnect(*this);
-    auto dpb = makeDpb(m_params);
+    const bool remote = BookLocation::isServerBook(m_name);
+    auto dpb = makeDpb(m_params, remote);
     const QByteArray file = QFile::encodeName(m_name);
     auto handle = std::make_unique<Handle>();
+    handle->remote = remote;
+    handle->lostAt = fb::lostConnections();
     handle->ref = fb::call([&](Firebird::ThrowStatusWrapper* st) {
         fb::Ref<Firebird::IProvider> provider(fb::master()->getDispatcher());
         return fb::Ref<Firebird::IAttachment>(
@@ -97,7 +116,7 @@ Firebird::IAttachment* IBDatabase::attachment()
 
 void IBDatabase::createDatabase(const QString& path, const Params& params, bool forcedWrites)
 {
-    auto dpb = makeDpb(params);
+    auto dpb = makeDpb(params, BookLocation::isServerBook(path));
     fb::call([&](Firebird::ThrowStatusWrapper* st) {
         dpb->insertInt(st, isc_dpb_force_write, forcedWrites ? 1 : 0);
         fb::Ref<Firebird::IProvider> provider(fb::master()->getDispatcher());

@@ -36,6 +36,8 @@ public:
     QString databaseName() const;
     int dialect() const { return m_params.dialect; }
 
+    // False also once a call found the way to this book's server gone: the next
+    // statement lets go of the dead attachment and attaches again.
     bool connected() const;
     // Changes with every new attachment, so what was prepared on an earlier one is never
     // taken for this one's, even at the same address.
@@ -54,6 +56,8 @@ public:
     static void createDatabase(const QString& path, const Params& params, bool forcedWrites);
 
 private:
+    bool lost() const;
+
     Params m_params;
     QString m_name;
     std::function<void(IBDatabase&)> m_beforeConnect;

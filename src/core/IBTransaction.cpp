@@ -11,6 +11,22 @@ namespace {
 
 std::atomic<quint64> g_changes{0};
 
+// Another computer's correction commits within moments of its execution, so a short
+// wait lets the second one through; a record held longer fails its writer instead of
+// freezing the windows.
+constexpr int kLockTimeoutSeconds = 5;
+
+fb::Ref<Firebird::IXpbBuilder> readCommittedTpb(Firebird::ThrowStatusWrapper* st)
+{
+    fb::Ref<Firebird::IXpbBuilder> tpb(fb::util()->getXpbBuilder(st, Firebird::IXpbBuilder::TPB, nullptr, 0));
+    tpb->insertTag(st, isc_tpb_write);
+    tpb->insertTag(st, isc_tpb_read_committed);
+    tpb->insertTag(st, isc_tpb_rec_version);
+    tpb->insertTag(st, isc_tpb_wait);
+    tpb->insertInt(st, isc_tpb_lock_timeout, kLockTimeoutSeconds);
+    return tpb;
+}
+
 } // namespace
 
 quint64 IBTransaction::changeCount() noexcept
@@ -51,7 +67,11 @@ Firebird::ITransaction* IBTransaction::handle()
         Firebird::IAttachment* att = m_db.attachment();
         auto handle = std::make_unique<Handle>();
         handle->ref = fb::call([&](Firebird::ThrowStatusWrapper* st) {
-            return fb::Ref<Firebird::ITransaction>(att->startTransaction(st, 0, nullptr));
+            if (!m_readCommitted)
+                return fb::Ref<Firebird::ITransaction>(att->startTransaction(st, 0, nullptr));
+            const fb::Ref<Firebird::IXpbBuilder> tpb = readCommittedTpb(st);
+            return fb::Ref<Firebird::ITransaction>(
+                att->startTransaction(st, tpb->getBufferLength(st), tpb->getBuffer(st)));
         });
         m_transaction = std::move(handle);
         noteChange();
@@ -68,6 +88,12 @@ void IBTransaction::commitRetaining()
 
 void IBTransaction::rollbackRetaining()
 {
+    // Nothing is pending on an attachment that is gone (a server that went away): it is
+    // not made again only to roll nothing back.
+    if (!m_db.connected()) {
+        m_transaction.reset();
+        return;
+    }
     Firebird::ITransaction* tr = handle();
     noteChange();
     fb::call([&](Firebird::ThrowStatusWrapper* st) { tr->rollbackRetaining(st); });

@@ -23,6 +23,12 @@ public:
     IBTransaction& operator=(const IBTransaction&) = delete;
 
     bool active() const;
+    // Read committed instead of the server's default snapshot, from the next start on:
+    // each statement then sees what other attachments have committed, while the one
+    // transaction and its commit retaining stay as they are. Waits a few seconds for a
+    // record another attachment is changing, then fails.
+    void setReadCommitted(bool on) { m_readCommitted = on; }
+    bool readCommitted() const { return m_readCommitted; }
     // Connects and starts when needed.
     Firebird::ITransaction* handle();
     void commitRetaining();
@@ -41,6 +47,7 @@ private:
     IBDatabase& m_db;
     struct Handle;
     std::unique_ptr<Handle> m_transaction;
+    bool m_readCommitted = false;
 };
 
 } // namespace kelpora

@@ -464,6 +464,9 @@ void SqlQuery::open()
     auto& inMeta = input.first;
     auto& inBuffer = input.second;
     Firebird::ITransaction* t = d->tr.handle();
+    // Others' commits show in this read, so what earlier reads gave may be out of date.
+    if (d->tr.readCommitted())
+        IBTransaction::noteChange();
     fb::call([&](ThrowStatusWrapper* st) {
         fb::Ref<IMessageMetadata> outMeta(stmt->getOutputMetadata(st));
         d->describeColumns(outMeta.get());

@@ -1,7 +1,10 @@
 #include "kit/ErrorHandler.h"
 
+#include "core/BookLocation.h"
 #include "core/Error.h"
 #include "core/Seams.h"
+
+#include <QDir>
 
 namespace kelpora {
 
@@ -9,12 +12,16 @@ namespace {
 
 QString explained(const DbError& e)
 {
+    const QString book = BookLocation::databaseName(QDir::currentPath());
     QString sentence;
     switch (e.cause()) {
     case DbError::Cause::Other:
         return e.text();
     case DbError::Cause::NoBook:
-        sentence = QStringLiteral("このフォルダーに釣果記録のデータベース (KELPORA.FDB) がありません。");
+        sentence = BookLocation::isServerBook(book)
+            ? QStringLiteral("サーバー %1 に釣果記録のデータベース %2 がありません。")
+                  .arg(BookLocation::serverHost(book), BookLocation::serverPath(book))
+            : QStringLiteral("このフォルダーに釣果記録のデータベース (KELPORA.FDB) がありません。");
         break;
     case DbError::Cause::NotABook:
         sentence = QStringLiteral("KELPORA.FDB は釣果記録のデータベースではないか、壊れています。");
@@ -25,6 +32,9 @@ QString explained(const DbError& e)
     case DbError::Cause::BookInUse:
         sentence
             = QStringLiteral("KELPORA.FDB は別の KELPORA で開かれています。そちらを閉じてからもう一度お試しください。");
+        break;
+    case DbError::Cause::ServerUnreachable:
+        sentence = BookLocation::unreachableMessage(book);
         break;
     }
     return sentence + u'\n' + e.text();

@@ -24,7 +24,7 @@ class Launcher {
 public:
     explicit Launcher(const QString& dataDir) : m_dataDir(dataDir) { }
 
-    ToolProcess::Outcome run(const QStringList& appArgs) const
+    ToolProcess::Outcome run(const QStringList& appArgs, const QString& database = QString()) const
     {
         return ToolProcess::program(QStringLiteral(KELPORA_LAUNCHER_PATH), appArgs, QDir::tempPath(), environment());
     }
@@ -32,6 +32,8 @@ public:
     QProcessEnvironment environment() const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (!database.isEmpty())
+            env.insert(QStringLiteral("KELPORA_DATABASE"), database);
         env.insert(QStringLiteral("KELPORA_DATA_DIR"), m_dataDir);
         env.insert(QStringLiteral("KELPORA_APP"), QStringLiteral(KELPORA_BOOK_USER_PATH));
         env.insert(QStringLiteral("KELPORA_TOOLS_DIR"), QStringLiteral(KELPORA_TOOLS_DIR));
@@ -59,6 +61,19 @@ TEST(Launcher, FirstStartMakesTheFolderAndAnEmptyBookAndRunsTheApplicationThere)
     EXPECT_TRUE(first.out.contains(QStringLiteral("browsed 0"))) << "the application found the new book in its folder";
     EXPECT_EQ(BookFolder::records(launcher.book()), 0);
     EXPECT_EQ(launcher.backups().size(), 1) << "a book with no backup yet gets one";
+}
+
+TEST(Launcher, LeavesABookNamedByTheEnvironmentToItsOwner)
+{
+    BookFolder shared;
+    BookFolder home(false);
+    const Launcher launcher(home.file(QStringLiteral("share/kelpora")));
+    const ToolProcess::Outcome run = launcher.run({QStringLiteral("add")}, shared.book());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("added 21"))) << run.out.toStdString();
+    EXPECT_EQ(BookFolder::records(shared.book()), 21);
+    EXPECT_FALSE(QFile::exists(launcher.book())) << "no book of its own was made";
+    EXPECT_TRUE(launcher.backups().isEmpty()) << "a named book is backed up by its owner, when asked";
 }
 
 TEST(Launcher, BacksUpAfterTheApplicationClosesOnlyWhenTheBookChanged)
