@@ -26,10 +26,10 @@ public:
 
     ToolProcess::Outcome run(const QStringList& appArgs, const QString& database = QString()) const
     {
-        return ToolProcess::program(QStringLiteral(KELPORA_LAUNCHER_PATH), appArgs, QDir::tempPath(), environment());
+        return ToolProcess::program(QStringLiteral(KELPORA_LAUNCHER_PATH), appArgs, QDir::tempPath(), environment(database));
     }
 
-    QProcessEnvironment environment() const
+    QProcessEnvironment environment(const QString& database = QString()) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         if (!database.isEmpty())
