@@ -19,27 +19,6 @@ double moonAgeDays(double hours)
     return age < 0 ? age + kSynodicMonth : age;
 }
 
-struct LunarDate {
-    int month;
-    int day;
-};
-
-LunarDate lunarDate(const QDate& day)
-{
-    const double age = moonAgeDays(hoursSinceEpoch(day, 12 * 60));
-    const int lunarDay = std::clamp(int(age) + 1, 1, 30);
-    const QDate newMoon = day.addDays(-(lunarDay - 1));
-    return {(newMoon.month() + 10) % 12 + 1, lunarDay};
-}
-
-const char* tideType(int lunarDay)
-{
-    static constexpr const char* kByDay[31] = {"", "大潮", "大潮", "大潮", "中潮", "中潮", "中潮", "小潮", "小潮",
-        "小潮", "長潮", "若潮", "中潮", "中潮", "大潮", "大潮", "大潮", "大潮", "中潮", "中潮", "中潮", "中潮", "小潮",
-        "小潮", "小潮", "長潮", "若潮", "中潮", "中潮", "大潮", "大潮"};
-    return kByDay[std::clamp(lunarDay, 1, 30)];
-}
-
 } // namespace
 
 double hoursSinceEpoch(const QDate& day, double minute)
