@@ -39,19 +39,25 @@ TEST(QtJapanese, TheEditMenuTheFileDialogAndTheMessageBoxesSpeakJapanese)
 {
     QLineEdit edit;
     const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
-    for (const QAction* action : menu->actions())
-        if (!action->isSeparator())
+    for (const QAction* action : menu->actions()) {
+        if (!action->isSeparator()) {
             EXPECT_TRUE(japanese(action->text())) << qPrintable(action->text());
+        }
+    }
 
     QtSeams seams;
     whenShown<QFileDialog>([](QFileDialog& dialog) {
         EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
-        for (const QPushButton* button : dialog.findChildren<QPushButton*>())
-            if (button->isVisible() && !button->text().isEmpty())
+        for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
+            if (button->isVisible() && !button->text().isEmpty()) {
                 EXPECT_TRUE(japanese(button->text())) << qPrintable(button->text());
-        for (const QLabel* label : dialog.findChildren<QLabel*>())
-            if (label->isVisible() && !label->text().isEmpty())
+            }
+        }
+        for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+            if (label->isVisible() && !label->text().isEmpty()) {
                 EXPECT_TRUE(japanese(label->text())) << qPrintable(label->text());
+            }
+        }
     });
     EXPECT_EQ(kelpora::seams::fileDialog().openPicture({QStringLiteral("JPEG イメージファイル (*.jpg)")}), QString());
 

@@ -61,8 +61,9 @@ TEST(EngineLockFolder, ASecondUserWorksAfterRootHasUsedTheEngine)
         GTEST_SKIP() << "needs root to make a second user; run as root to test the engine's lock folder across users";
     // What root's use of the engine leaves: the engine's default folder, which only root
     // may enter, and root's own.
-    if (!QFileInfo::exists(QStringLiteral("/tmp/firebird")))
+    if (!QFileInfo::exists(QStringLiteral("/tmp/firebird"))) {
         ASSERT_EQ(::mkdir("/tmp/firebird", 0770), 0);
+    }
     BookFolder rootBook;
     QProcessEnvironment rootEnv = QProcessEnvironment::systemEnvironment();
     rootEnv.remove(QStringLiteral("FIREBIRD_LOCK"));
