@@ -9,7 +9,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$here/scripts/install-deps.sh"
 cmake -S "$here" -B "$here/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELPORA_BUILD_TESTS=OFF >/dev/null
 cmake --build "$here/build/release" --target kelpora kelpora-initdb kelpora-backup kelpora-restore \
-  kelpora-export kelpora-import kelpora-bench-browser kelpora-bench-backup kelpora-bench-analysis
+  kelpora-export kelpora-import kelpora-almanac kelpora-bench-browser kelpora-bench-backup kelpora-bench-analysis
 
 export KELPORA_APP="$here/build/release/src/kelpora"
 export KELPORA_TOOLS_DIR="$here/build/release/tools"
