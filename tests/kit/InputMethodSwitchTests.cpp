@@ -261,6 +261,7 @@ TEST(InputMethodSwitch, HiraganaFieldsTurnARealIBusToItsJapaneseEngineClosedOnes
         QString name;
         desc.beginStructure();
         desc >> type >> attachments >> name;
+        desc.endStructure(); // it owns the reader beginStructure() made
         return name;
     };
     bus->call(ibus("SetGlobalEngine") << QStringLiteral("xkb:us::eng"));
