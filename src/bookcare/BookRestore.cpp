@@ -37,6 +37,22 @@ Error unreadable(const QString& backup, const QString& why)
                      .arg(QDir::toNativeSeparators(backup), why));
 }
 
+// The backup's check record when one lies beside it. A garbled one, or a backup that no
+// longer matches its record, refuses the backup: for a book restored locally and on a
+// server alike.
+std::optional<BackupCheck> verifiedCheck(const QString& backup)
+{
+    std::optional<BackupCheck> check;
+    try {
+        check = BackupCheck::readIfThere(BackupCheck::pathFor(backup));
+    } catch (const Error& e) {
+        throw unreadable(backup, e.text());
+    }
+    if (check && BackupCheck::hashFile(backup) != check->fileHash)
+        throw unreadable(backup, QStringLiteral("ファイルがバックアップを作ったときの検査記録と一致しません"));
+    return check;
+}
+
 // Restores into restored and checks the result; throws Error saying why it is no good.
 qint64 restoreAndCheck(
     const QString& backup, const QString& restored, const std::optional<BackupCheck>& check, const Progress& progress)
@@ -146,9 +162,7 @@ BookRestore::Result restoreOnServer(
 {
     BookRestore::Result result;
     result.book = book;
-    std::optional<BackupCheck> check = BackupCheck::read(BackupCheck::pathFor(backup));
-    if (check && BackupCheck::hashFile(backup) != check->fileHash)
-        throw unreadable(backup, QStringLiteral("ファイルがバックアップを作ったときの検査記録と一致しません"));
+    const std::optional<BackupCheck> check = verifiedCheck(backup);
     result.checked = check.has_value();
     {
         QTemporaryDir scratch(dir.absoluteFilePath(QStringLiteral(".restore-XXXXXX")));
@@ -211,14 +225,7 @@ BookRestore::Result BookRestore::run(const QString& backup, const QString& dirPa
         } catch (const Error&) { }
     }
 
-    std::optional<BackupCheck> check;
-    try {
-        check = BackupCheck::readIfThere(BackupCheck::pathFor(backup));
-    } catch (const Error& e) {
-        throw unreadable(backup, e.text());
-    }
-    if (check && BackupCheck::hashFile(backup) != check->fileHash)
-        throw unreadable(backup, QStringLiteral("ファイルがバックアップを作ったときの検査記録と一致しません"));
+    const std::optional<BackupCheck> check = verifiedCheck(backup);
     result.checked = check.has_value();
 
     QTemporaryDir scratch(dir.absoluteFilePath(QStringLiteral(".restore-XXXXXX")));
